@@ -1,0 +1,36 @@
+#include "cp1252.h"
+
+#include <stdint.h>
+
+// Code points of 0x80 to 0x9F; 0 where Windows-1252 leaves the byte undefined.
+static const uint16_t HIGH_CONTROLS[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+size_t cp1252ToUtf8(const char* text, char* target, size_t capacity) {
+    size_t used = 0;
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c) {
+        uint32_t point = *c;
+        if (point >= 0x80 && point < 0xA0) point = HIGH_CONTROLS[point - 0x80];
+        if (point == 0) point = 0xFFFD;
+        unsigned char bytes[3];
+        size_t length = 0;
+        if (point < 0x80) {
+            bytes[length++] = static_cast<unsigned char>(point);
+        } else if (point < 0x800) {
+            bytes[length++] = static_cast<unsigned char>(0xC0 | point >> 6);
+            bytes[length++] = static_cast<unsigned char>(0x80 | (point & 0x3F));
+        } else {
+            bytes[length++] = static_cast<unsigned char>(0xE0 | point >> 12);
+            bytes[length++] = static_cast<unsigned char>(0x80 | (point >> 6 & 0x3F));
+            bytes[length++] = static_cast<unsigned char>(0x80 | (point & 0x3F));
+        }
+        if (used + length + 1 > capacity) break;
+        for (size_t i = 0; i < length; ++i)
+            target[used++] = static_cast<char>(bytes[i]);
+    }
+    if (capacity > 0) target[used] = '\0';
+    return used;
+}

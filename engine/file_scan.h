@@ -1,0 +1,26 @@
+// Gathering the files of one folder and putting them in the chosen order.
+#pragma once
+
+#include "listing_job.h"
+#include "platform.h"
+
+// Appends one record for each file (not folder) of job.currentPath, from index
+// fileCount on, and raises widestName to the longest name stored. Returns 1 when
+// every entry was read; -4 when the folder cannot be searched (also when its
+// path is over 255 characters); -2 when the array could not grow: the records
+// stored before stay valid and counted.
+int32_t scanFiles(DialogHandle dialog, ListingJob& job);
+
+// Orders the first fileCount records by the key the options select: length
+// over type over name. With no sort bit the scan order is kept.
+void sortFiles(ListingJob& job);
+
+// Three-way comparisons for qsort: negative, zero or positive.
+int compareByName(const void* a, const void* b);
+int compareByType(const void* a, const void* b);
+int compareByLength(const void* a, const void* b);
+
+// Splits `fileName` at its last '.' into `name` (before) and `type` (after);
+// without a '.' the whole is the name and the type is empty.
+void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* type,
+                   size_t typeCapacity);

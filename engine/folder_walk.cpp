@@ -1,0 +1,64 @@
+#include "folder_walk.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "text.h"
+
+int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
+    return joinPath(target, capacity, folder.parent, folder.name);
+}
+
+// Records one subfolder and walks below it. Returns -2 when the walk must stop.
+static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char* name,
+                                const char* savedPath) {
+    char childPath[PATH_BUFFER];
+    if (!joinPath(childPath, sizeof childPath, savedPath, name) ||
+        strlen(childPath) > MAX_SEARCHABLE_PATH) {
+        platform.noteLeftOut(dialog, savedPath, name);
+        return RESULT_OK;
+    }
+    if (reserveFolderRecord(job, job.folderCount) != RESULT_OK) return RESULT_OUT_OF_MEMORY;
+    FolderEntry& folder = job.folders[job.folderCount];
+    copyText(folder.parent, sizeof folder.parent, savedPath);
+    copyText(folder.name, sizeof folder.name, name);
+    folder.depth = job.depth;
+    ++job.folderCount;
+
+    ++job.depth;
+    copyText(job.currentPath, sizeof job.currentPath, childPath);
+    int32_t nested = walkFolders(dialog, job);
+    copyText(job.currentPath, sizeof job.currentPath, savedPath);
+    --job.depth;
+    return nested == RESULT_OUT_OF_MEMORY ? RESULT_OUT_OF_MEMORY : RESULT_OK;
+}
+
+int32_t walkFolders(DialogHandle dialog, ListingJob& job) {
+    if (strlen(job.currentPath) > MAX_SEARCHABLE_PATH) return RESULT_CANNOT_OPEN_FOLDER;
+    char savedPath[PATH_BUFFER];
+    copyText(savedPath, sizeof savedPath, job.currentPath);
+    DirEntry entry;
+    DirSearch* search = platform.findFirst(savedPath, SEARCH_KINDS_ONLY, &entry);
+    if (!search) return RESULT_CANNOT_OPEN_FOLDER;
+    int32_t result = RESULT_OK;
+    do {
+        if (isDotEntry(entry.name) || !(entry.attributes & FOLDER_ATTRIBUTE)) continue;
+        result = recordAndDescend(dialog, job, entry.name, savedPath);
+    } while (result == RESULT_OK && platform.findNext(search, &entry));
+    platform.findClose(search);
+    return result;
+}
+
+int compareFolderPaths(const void* a, const void* b) {
+    char pathA[PATH_BUFFER];
+    char pathB[PATH_BUFFER];
+    folderFullPath(*static_cast<const FolderEntry*>(a), pathA, sizeof pathA);
+    folderFullPath(*static_cast<const FolderEntry*>(b), pathB, sizeof pathB);
+    return compareIgnoringCase(pathA, pathB);
+}
+
+void sortFolders(ListingJob& job) {
+    if (job.folderCount < 2) return;
+    qsort(job.folders, static_cast<size_t>(job.folderCount), sizeof(FolderEntry),
+          compareFolderPaths);
+}

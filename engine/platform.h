@@ -1,0 +1,104 @@
+// The thin layer through which the engine reaches the operating system. Every
+// call that a test may need to make fail goes through the table `platform`, so
+// tests swap single entries without touching the disk; the Win32 and POSIX
+// implementations fill it, one file each.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "listing_job.h"
+
+// The window that owns the engine's messages: the main dialog on Windows, the
+// front end's own state elsewhere. The engine only hands it on.
+typedef void* DialogHandle;
+
+// Attribute bit of a folder, as the directory search reports it.
+enum { FOLDER_ATTRIBUTE = 16 };
+
+// One entry of a directory search.
+struct DirEntry {
+    char name[PATH_BUFFER];
+    uint32_t attributes;
+    uint32_t sizeHigh;
+    uint32_t sizeLow;
+    FileTime lastAccess;
+    FileTime lastWrite;
+};
+
+// What a search must fill in: the walk needs only names and the folder bit,
+// which some platforms can give without a call per entry.
+enum SearchDetail {
+    SEARCH_KINDS_ONLY = 0,
+    SEARCH_FULL = 1,
+};
+
+struct DirSearch;
+
+struct CalendarTime {
+    int year;
+    int month;
+    int day;
+    int hour;
+    int minute;
+    int second;
+};
+
+// A message for the user: `text` and `caption` are the system's own Windows-1252
+// texts; `code` lets a front end tell them apart without reading the text.
+enum MessageCode {
+    MESSAGE_OUT_OF_MEMORY,
+    MESSAGE_INVALID_HANDLE,
+    MESSAGE_CANNOT_OPEN_REPORT,
+    MESSAGE_CANNOT_WRITE_REPORT,
+};
+
+struct UserMessage {
+    MessageCode code;
+    const char* text;
+    const char* caption;
+};
+
+struct ReportFile;
+
+struct Platform {
+    // Starts a search of `folder` (no trailing separator). Returns the search
+    // with its first entry in `entry`, or null when the folder cannot be
+    // searched or holds no entry at all.
+    DirSearch* (*findFirst)(const char* folder, SearchDetail detail, DirEntry* entry);
+    // Returns 1 with the next entry in `entry`, 0 when none is left.
+    int (*findNext)(DirSearch* search, DirEntry* entry);
+    void (*findClose)(DirSearch* search);
+
+    // Returns 1 with the UTC calendar fields, 0 when the time is out of range.
+    int (*fileTimeToCalendar)(FileTime time, CalendarTime* calendar);
+
+    // Shows a message owned by `owner` and waits until it is dismissed.
+    void (*showMessage)(DialogHandle owner, const UserMessage& message);
+    // Marks the dialog to end with `result` once the current command is handled.
+    void (*endDialog)(DialogHandle owner, int result);
+    // A folder that the walk leaves out because its path would be too long.
+    void (*noteLeftOut)(DialogHandle owner, const char* parent, const char* name);
+
+    // realloc's contract: null on failure, leaving `block` untouched.
+    void* (*reallocate)(void* block, size_t bytes);
+
+    // Opens `name` for writing in binary mode, replacing it; null on failure.
+    ReportFile* (*openReport)(const char* name);
+    // Returns 1 when all `length` bytes were written, 0 otherwise.
+    int (*writeReport)(ReportFile* file, const char* bytes, size_t length);
+    // Returns 1 when the file was flushed and closed, 0 otherwise; closes it in both cases.
+    int (*closeReport)(ReportFile* file);
+};
+
+// The table in force; its defaults are the platform's own calls.
+extern Platform platform;
+// The defaults, for restoring the table after a test.
+extern const Platform defaultPlatform;
+
+// The separator of path components: '\\' on Windows, '/' elsewhere.
+extern const char PATH_SEPARATOR;
+
+// Turns `path` into an absolute path without a trailing separator (the root
+// keeps its own: "/" or "C:"). Returns 1, or 0 when it does not fit `capacity`.
+int fullPath(const char* path, char* out, size_t capacity);

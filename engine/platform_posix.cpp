@@ -1,0 +1,145 @@
+// The platform layer on POSIX systems. Symbolic links are never followed: a
+// link is an ordinary entry with its own length and time, so a walk always ends.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "calendar.h"
+#include "platform.h"
+#include "report_file_stdio.h"
+#include "text.h"
+
+const char PATH_SEPARATOR = '/';
+
+struct DirSearch {
+    DIR* directory;
+    SearchDetail detail;
+};
+
+static void fillFromStat(const struct stat& info, DirEntry* entry) {
+    entry->attributes = S_ISDIR(info.st_mode) ? FOLDER_ATTRIBUTE : 0;
+    uint64_t size =
+        S_ISREG(info.st_mode) || S_ISLNK(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    entry->sizeHigh = static_cast<uint32_t>(size >> 32);
+    entry->sizeLow = static_cast<uint32_t>(size);
+    entry->lastAccess = fileTimeFromUnix(info.st_atim.tv_sec, info.st_atim.tv_nsec);
+    entry->lastWrite = fileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+}
+
+// Fills `entry` from one directory record. Returns 0 for an entry that vanished
+// before it could be looked at, which the search then passes over.
+static int fillEntry(DirSearch* search, const struct dirent* record, DirEntry* entry) {
+    copyText(entry->name, sizeof entry->name, record->d_name);
+    memset(&entry->lastAccess, 0, sizeof entry->lastAccess);
+    memset(&entry->lastWrite, 0, sizeof entry->lastWrite);
+    entry->sizeHigh = 0;
+    entry->sizeLow = 0;
+    entry->attributes = record->d_type == DT_DIR ? FOLDER_ATTRIBUTE : 0;
+    // The kind from readdir spares a stat where nothing else is needed.
+    bool kindKnown = record->d_type != DT_UNKNOWN;
+    if (kindKnown && (search->detail == SEARCH_KINDS_ONLY || record->d_type == DT_DIR)) return 1;
+    if (isDotEntry(record->d_name)) return 1;
+    struct stat info;
+    if (fstatat(dirfd(search->directory), record->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        fillFromStat(info, entry);
+        return 1;
+    }
+    if (errno == ENOENT) return 0;
+    // Listed but not examinable (a folder without search permission): keep the
+    // entry, with an unknown time rather than a made-up one.
+    entry->lastAccess = UNKNOWN_FILE_TIME;
+    entry->lastWrite = UNKNOWN_FILE_TIME;
+    return 1;
+}
+
+static int posixFindNext(DirSearch* search, DirEntry* entry) {
+    for (;;) {
+        errno = 0;
+        const struct dirent* record = readdir(search->directory);
+        if (!record) return 0;
+        if (fillEntry(search, record, entry)) return 1;
+    }
+}
+
+static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
+    DIR* directory = opendir(folder[0] ? folder : ".");
+    if (!directory) return nullptr;
+    DirSearch* search = static_cast<DirSearch*>(malloc(sizeof(DirSearch)));
+    if (!search) {
+        closedir(directory);
+        return nullptr;
+    }
+    search->directory = directory;
+    search->detail = detail;
+    if (posixFindNext(search, entry)) return search;
+    closedir(directory);
+    free(search);
+    return nullptr;
+}
+
+static void posixFindClose(DirSearch* search) {
+    closedir(search->directory);
+    free(search);
+}
+
+static void posixShowMessage(DialogHandle, const UserMessage& message) {
+    fprintf(stderr, "%s: %s\n", message.caption, message.text);
+}
+
+static void posixEndDialog(DialogHandle, int) {}
+
+static void posixNoteLeftOut(DialogHandle, const char*, const char*) {}
+
+static void* posixReallocate(void* block, size_t bytes) {
+    if (bytes == 0) {
+        free(block);
+        return nullptr;
+    }
+    return realloc(block, bytes);
+}
+
+const Platform defaultPlatform = {
+    posixFindFirst,   posixFindNext,    posixFindClose,   calendarFromFileTime,
+    posixShowMessage, posixEndDialog,   posixNoteLeftOut, posixReallocate,
+    stdioOpenReport,  stdioWriteReport, stdioCloseReport,
+};
+
+Platform platform = defaultPlatform;
+
+// Appends the components of `path` to the absolute path in `work`, resolving
+// "." and ".." by name, as a shell's logical path does.
+static void appendComponents(char* work, size_t capacity, const char* path) {
+    while (*path) {
+        while (*path == '/')
+            ++path;
+        size_t length = strcspn(path, "/");
+        if (length == 0) break;
+        bool dot = length == 1 && path[0] == '.';
+        bool dotDot = length == 2 && path[0] == '.' && path[1] == '.';
+        if (dotDot) {
+            char* last = strrchr(work, '/');
+            if (last) *(last == work ? last + 1 : last) = '\0';
+        } else if (!dot) {
+            if (strcmp(work, "/") != 0) appendText(work, capacity, "/", 1);
+            appendText(work, capacity, path, length);
+        }
+        path += length;
+    }
+}
+
+int fullPath(const char* path, char* out, size_t capacity) {
+    char work[8192] = "/";
+    if (path[0] != '/') {
+        char cwd[4096];
+        if (!getcwd(cwd, sizeof cwd)) return 0;
+        appendComponents(work, sizeof work, cwd);
+    }
+    appendComponents(work, sizeof work, path);
+    if (strlen(work) + 1 > capacity) return 0;
+    return copyText(out, capacity, work);
+}

@@ -1,0 +1,220 @@
+#include "report.h"
+
+#include <string.h>
+
+#include "file_scan.h"
+#include "folder_walk.h"
+#include "messages.h"
+#include "text.h"
+
+static void flush(ReportWriter& report) {
+    if (report.used > 0 && !report.failed)
+        report.failed = !platform.writeReport(report.file, report.buffer, report.used);
+    report.used = 0;
+}
+
+static void put(ReportWriter& report, const char* bytes, size_t length) {
+    while (length > 0) {
+        if (report.used == sizeof report.buffer) flush(report);
+        size_t room = sizeof report.buffer - report.used;
+        size_t taken = length < room ? length : room;
+        memcpy(report.buffer + report.used, bytes, taken);
+        report.used += taken;
+        bytes += taken;
+        length -= taken;
+    }
+}
+
+static void putText(ReportWriter& report, const char* text) {
+    put(report, text, strlen(text));
+}
+
+static void putLineEnds(ReportWriter& report, int count) {
+    for (int i = 0; i < count; ++i)
+        put(report, "\r\n", 2);
+}
+
+static void putRepeated(ReportWriter& report, const char* piece, size_t length, int64_t count) {
+    for (int64_t i = 0; i < count; ++i)
+        put(report, piece, length);
+}
+
+static void putSpaces(ReportWriter& report, int64_t count) {
+    putRepeated(report, " ", 1, count);
+}
+
+// Decimal digits of `value`, right-aligned with spaces in at least `width` characters.
+static void putNumber(ReportWriter& report, uint64_t value, int width) {
+    char digits[24];
+    size_t start = sizeof digits;
+    do {
+        digits[--start] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    putSpaces(report, width - static_cast<int64_t>(sizeof digits - start));
+    put(report, digits + start, sizeof digits - start);
+}
+
+static void putTwoDigits(ReportWriter& report, int value) {
+    char digits[2] = {static_cast<char>('0' + value / 10 % 10),
+                      static_cast<char>('0' + value % 10)};
+    put(report, digits, 2);
+}
+
+// "dd/mm/yyyy hh:mm:ss" in UTC; a time the calendar cannot hold shows as dashes
+// of the same width, so the columns stay aligned.
+static void putLastWrite(ReportWriter& report, FileTime time) {
+    CalendarTime c;
+    if (!platform.fileTimeToCalendar(time, &c)) {
+        putText(report, "--/--/---- --:--:--");
+        return;
+    }
+    putTwoDigits(report, c.day);
+    put(report, "/", 1);
+    putTwoDigits(report, c.month);
+    put(report, "/", 1);
+    putNumber(report, static_cast<uint64_t>(c.year), 0);
+    put(report, " ", 1);
+    putTwoDigits(report, c.hour);
+    put(report, ":", 1);
+    putTwoDigits(report, c.minute);
+    put(report, ":", 1);
+    putTwoDigits(report, c.second);
+}
+
+void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
+                  int32_t levels) {
+    putRepeated(report, "... ", 4, levels);
+    if (job.options & SHOW_TYPE) {
+        size_t typeLength = strlen(file.type);
+        put(report, file.type, typeLength);
+        putSpaces(report, 6 - static_cast<int64_t>(typeLength));
+    }
+    size_t nameLength = strlen(file.name);
+    put(report, file.name, nameLength);
+    putSpaces(report, job.widestName - static_cast<int64_t>(nameLength));
+    put(report, "  ", 2);
+    if (job.options & SHOW_LENGTH) {
+        putNumber(report, fileLength(file), 10);
+        put(report, "  ", 2);
+    }
+    if (job.options & SHOW_MODIFIED) putLastWrite(report, file.lastWrite);
+    putLineEnds(report, 1);
+}
+
+static void putHeaderTitles(ReportWriter& report, const ListingJob& job, const char* lengthTitle,
+                            const char* modifiedTitle) {
+    if (job.options & SHOW_TYPE) {
+        putText(report, "Tipo  Nome");
+        putSpaces(report, job.widestName - 4);
+    }
+    if (job.options & SHOW_LENGTH) putText(report, lengthTitle);
+    if (job.options & SHOW_MODIFIED) putText(report, modifiedTitle);
+    putLineEnds(report, 2);
+}
+
+static int32_t openReport(DialogHandle dialog, ReportWriter& report) {
+    report.used = 0;
+    report.failed = false;
+    report.file = platform.openReport(REPORT_FILE_NAME);
+    if (report.file) return 0;
+    platform.showMessage(dialog, CANNOT_OPEN_REPORT);
+    platform.endDialog(dialog, 0);
+    return RESULT_CANNOT_OPEN_REPORT;
+}
+
+// A report that could not be written whole is a failure, not a listing.
+static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
+    flush(report);
+    bool closed = platform.closeReport(report.file);
+    if (closed && !report.failed) return 0;
+    platform.showMessage(dialog, CANNOT_WRITE_REPORT);
+    platform.endDialog(dialog, 0);
+    return RESULT_CANNOT_OPEN_REPORT;
+}
+
+// Large enough to live on the heap rather than on a thread's stack.
+static ReportWriter* newWriter() {
+    return static_cast<ReportWriter*>(platform.reallocate(nullptr, sizeof(ReportWriter)));
+}
+
+static int32_t reportOutOfMemory(DialogHandle dialog) {
+    platform.showMessage(dialog, OUT_OF_MEMORY);
+    platform.endDialog(dialog, 0);
+    return RESULT_CANNOT_OPEN_REPORT;
+}
+
+int32_t writeFlatReport(DialogHandle dialog, ListingJob& job) {
+    ReportWriter* report = newWriter();
+    if (!report) return reportOutOfMemory(dialog);
+    int32_t result = openReport(dialog, *report);
+    if (result == 0) {
+        putText(*report, "Elenco dei file contenuti in");
+        putLineEnds(*report, 1);
+        putText(*report, job.currentPath);
+        putLineEnds(*report, 2);
+        putHeaderTitles(*report, job, " lunghezza", " ultima modifica");
+        for (int32_t i = 0; i < job.fileCount; ++i)
+            writeFileRow(*report, job, job.files[i], 0);
+        putLineEnds(*report, 1);
+        putText(*report, "Totale file n ");
+        putNumber(*report, static_cast<uint64_t>(job.fileCount), 0);
+        putLineEnds(*report, 2);
+        result = closeReport(dialog, *report);
+    }
+    platform.reallocate(report, 0);
+    return result;
+}
+
+int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {
+    if (job.fileCount == 0) {
+        putLineEnds(report, 1);
+        putText(report, "Nessun file");
+        putLineEnds(report, 2);
+        return 0;
+    }
+    putLineEnds(report, 1);
+    putRepeated(report, "    ", 4, job.depth);
+    putHeaderTitles(report, job, "   lunghezza", "  ultima modifica");
+    for (int32_t i = 0; i < job.fileCount; ++i)
+        writeFileRow(report, job, job.files[i], job.depth);
+    putLineEnds(report, 1);
+    putText(report, "Totale files  ");
+    putNumber(report, static_cast<uint64_t>(job.fileCount), 0);
+    putLineEnds(report, 2);
+    return 0;
+}
+
+int32_t writeTreeReport(DialogHandle dialog, ListingJob& job) {
+    ReportWriter* report = newWriter();
+    if (!report) return reportOutOfMemory(dialog);
+    int32_t result = openReport(dialog, *report);
+    if (result == 0) {
+        putText(*report, "Elenco delle cartelle e file contenuti in ");
+        putText(*report, job.currentPath);
+        putLineEnds(*report, 2);
+        bool memoryReported = false;
+        for (int32_t i = 0; i < job.folderCount; ++i) {
+            const FolderEntry& folder = job.folders[i];
+            folderFullPath(folder, job.currentPath, sizeof job.currentPath);
+            putText(*report, job.currentPath);
+            putLineEnds(*report, 1);
+            job.fileCount = 0;
+            job.depth = folder.depth;
+            job.widestName = 0;
+            if (scanFiles(dialog, job) == RESULT_OUT_OF_MEMORY && !memoryReported) {
+                memoryReported = true;
+                reportOutOfMemory(dialog);
+            }
+            sortFiles(job);
+            writeFolderSection(*report, job);
+        }
+        putLineEnds(*report, 1);
+        putText(*report, "Totale cartelle n ");
+        putNumber(*report, static_cast<uint64_t>(job.folderCount), 0);
+        putLineEnds(*report, 2);
+        result = closeReport(dialog, *report);
+    }
+    platform.reallocate(report, 0);
+    return result;
+}

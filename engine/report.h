@@ -1,0 +1,32 @@
+// Writing the report file: the flat listing of one folder, or the listing of a
+// folder and every folder below it, section by section.
+#pragma once
+
+#include "listing_job.h"
+#include "platform.h"
+
+// The open report with its output buffer: rows go out in large blocks, and a
+// failed write is remembered until the report is closed.
+struct ReportWriter {
+    ReportFile* file;
+    size_t used;
+    bool failed;
+    char buffer[64 * 1024];
+};
+
+// Writes the first fileCount records, already gathered and ordered. Returns 0,
+// or -1 when the report cannot be opened or written: the user has then been
+// told and the dialog marked to end.
+int32_t writeFlatReport(DialogHandle dialog, ListingJob& job);
+
+// Gathers, orders and writes each of the first folderCount records in turn.
+// Returns 0, or -1 as writeFlatReport. A folder whose files do not fit in
+// memory is reported to the user and written with the files that did fit.
+int32_t writeTreeReport(DialogHandle dialog, ListingJob& job);
+
+// Writes the section of one folder: its files, or "Nessun file". Returns 0.
+int32_t writeFolderSection(ReportWriter& report, ListingJob& job);
+
+// Appends one file row with `levels` indentations, "\r\n" included.
+void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
+                  int32_t levels);

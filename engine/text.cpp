@@ -1,0 +1,57 @@
+#include "text.h"
+
+#include <string.h>
+
+#include "platform.h"
+
+int copyText(char* target, size_t capacity, const char* source) {
+    if (capacity == 0) return 0;
+    target[0] = '\0';
+    return appendText(target, capacity, source, strlen(source));
+}
+
+int appendText(char* target, size_t capacity, const char* source, size_t count) {
+    if (capacity == 0) return 0;
+    size_t used = strnlen(target, capacity - 1);
+    size_t room = capacity - 1 - used;
+    size_t taken = count < room ? count : room;
+    memcpy(target + used, source, taken);
+    target[used + taken] = '\0';
+    return taken == count;
+}
+
+int joinPath(char* target, size_t capacity, const char* parent, const char* name) {
+    size_t parentLength = strlen(parent);
+    size_t nameLength = strlen(name);
+    bool separator = parentLength > 0 && parent[parentLength - 1] != PATH_SEPARATOR;
+    size_t total = parentLength + (separator ? 1 : 0) + nameLength;
+    if (capacity == 0) return 0;
+    if (total + 1 > capacity) {
+        target[0] = '\0';
+        return 0;
+    }
+    memcpy(target, parent, parentLength);
+    if (separator) target[parentLength] = PATH_SEPARATOR;
+    memcpy(target + total - nameLength, name, nameLength + 1);
+    return 1;
+}
+
+static inline unsigned char foldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+int compareIgnoringCase(const char* a, const char* b) {
+    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
+    for (;; ++x, ++y) {
+        unsigned char cx = foldAscii(*x);
+        unsigned char cy = foldAscii(*y);
+        if (cx != cy) return cx < cy ? -1 : 1;
+        if (cx == '\0') return 0;
+    }
+}
+
+int compareBytes(const char* a, const char* b) {
+    int order = strcmp(a, b);
+    return (order > 0) - (order < 0);
+}

@@ -1,0 +1,121 @@
+// The `elenco` program as a user runs it: arguments, output, exit status.
+#include <gtest/gtest.h>
+
+#include "platform.h"
+#include "process.h"
+#include "temp_dir.h"
+
+namespace {
+
+struct ElencoTest : ::testing::Test {
+    void SetUp() override {
+        dir.makeFolder("Lavoro");
+        dir.makeFolder("Lavoro/Foto");
+        dir.makeFile("Lavoro/lettera.txt", 1234, unixTime(2010, 3, 5, 14, 7, 9));
+        dir.makeFile("Lavoro/Foto/mare.jpg", 1048576, unixTime(2010, 7, 14, 10, 30, 0));
+    }
+    ProgramRun elenco(const std::string& arguments, const std::string& folder = "") {
+        return runProgram(ELENCO_PROGRAM, arguments, dir.at(folder));
+    }
+    std::string report() { return readFile(dir.at("elenco_dei_files.txt")); }
+    ScopedTempDir dir;
+};
+
+TEST_F(ElencoTest, DefaultsAreTheDialogsAndTheFolderIsShownAbsolute) {
+    ProgramRun run = elenco("Lavoro");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(report(), crlf({
+                            "Elenco delle cartelle e file contenuti in " + dir.at("Lavoro"),
+                            "",
+                            dir.at("Lavoro"),
+                            "",
+                            "Tipo  Nome      lunghezza  ultima modifica",
+                            "",
+                            "txt   lettera        1234  05/03/2010 14:07:09",
+                            "",
+                            "Totale files  1",
+                            "",
+                            dir.at("Lavoro/Foto"),
+                            "",
+                            "    Tipo  Nome   lunghezza  ultima modifica",
+                            "",
+                            "... jpg   mare     1048576  14/07/2010 10:30:00",
+                            "",
+                            "Totale files  1",
+                            "",
+                            "",
+                            "Totale cartelle n 2",
+                            "",
+                        }));
+}
+
+TEST_F(ElencoTest, EveryFormOfTheFolderGivesTheSameReport) {
+    ASSERT_EQ(elenco("-q Lavoro").status, 0);
+    std::string expected = report();
+    const struct {
+        const char* form;
+        const char* where;
+    } forms[] = {{"Lavoro/", ""},
+                 {"./Lavoro//", ""},
+                 {".", "Lavoro"},
+                 {"Foto/..", "Lavoro"},
+                 {"../../Lavoro", "Lavoro/Foto"}};
+    for (const auto& f : forms) {
+        ProgramRun run =
+            elenco("-q -o '" + dir.at("elenco_dei_files.txt") + "' " + f.form, f.where);
+        EXPECT_EQ(run.status, 0) << f.form;
+        EXPECT_EQ(report(), expected) << f.form;
+    }
+}
+
+TEST_F(ElencoTest, ReportToStandardOutput) {
+    ProgramRun run = elenco("-R --no-type --no-modified -o - Lavoro");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, crlf({"Elenco dei file contenuti in", dir.at("Lavoro"), "", " lunghezza", "",
+                             "lettera        1234  ", "", "Totale file n 1", ""}));
+    EXPECT_FALSE(fileExists(dir.at("elenco_dei_files.txt")));
+}
+
+TEST_F(ElencoTest, UnreadableFolderExitsTwoAndStillWritesTheReport) {
+    ProgramRun run = elenco("--options 30 assente");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "elenco: " + dir.at("assente") + ": Invalid handle\n");
+    EXPECT_NE(report().find("Totale file n 0"), std::string::npos);
+}
+
+TEST_F(ElencoTest, ReportThatCannotBeOpenedExitsThreeInUtf8) {
+    ProgramRun run = elenco("-o nessuna/r.txt Lavoro");
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "elenco: " + dir.at("nessuna/r.txt") +
+                           ": IMPOSSIBILE APRIRE IL FILE <elenco.txt> forse \xC3\xA8 usato da un "
+                           "altro programma\n");
+}
+
+TEST_F(ElencoTest, FullDiskExitsThree) {
+    if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    ProgramRun run = elenco("-o /dev/full Lavoro");
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.err.find("IMPOSSIBILE SCRIVERE IL FILE <elenco_dei_files.txt> forse il disco "
+                           "\xC3\xA8 pieno"),
+              std::string::npos);
+}
+
+TEST_F(ElencoTest, BadUsageExitsOneAndHelpAndVersionZero) {
+    EXPECT_EQ(elenco("").status, 1);
+    EXPECT_EQ(elenco("--sort=size Lavoro").status, 1);
+    EXPECT_EQ(elenco("a b").status, 1);
+    ProgramRun help = elenco("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: elenco [OPTION]... FOLDER"), std::string::npos);
+    EXPECT_EQ(elenco("--version").out, "elenco (Zarpello) 1.0.0\n");
+    EXPECT_FALSE(fileExists(dir.at("elenco_dei_files.txt")));
+}
+
+TEST_F(ElencoTest, RootFolderHasNoDoubledSeparator) {
+    if (PATH_SEPARATOR != '/') GTEST_SKIP() << "a drive root is tested with the Windows build";
+    ProgramRun run = elenco("-R -o - /");
+    EXPECT_EQ(run.out.rfind("Elenco dei file contenuti in\r\n/\r\n\r\n", 0), 0u) << run.out;
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+// Real folders for tests: a fresh temporary folder removed with everything in
+// it at the end of the test, and files of a chosen length and last write.
+#pragma once
+
+#include <stdint.h>
+
+#include <initializer_list>
+#include <string>
+
+struct ScopedTempDir {
+    ScopedTempDir();
+    ~ScopedTempDir();
+    ScopedTempDir(const ScopedTempDir&) = delete;
+    ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+
+    // The native path of `relative` ('/'-separated) inside the folder.
+    std::string at(const std::string& relative) const;
+    void makeFolder(const std::string& relative) const;
+    // A sparse file of `length` bytes last written at `unixSeconds` (UTC).
+    void makeFile(const std::string& relative, uint64_t length, int64_t unixSeconds = 0) const;
+
+    std::string path; // absolute, native, without a trailing separator
+};
+
+// Makes `folder` the working directory for the scope.
+struct ScopedWorkingDir {
+    explicit ScopedWorkingDir(const std::string& folder);
+    ~ScopedWorkingDir();
+    std::string previous;
+};
+
+// Seconds since 1970-01-01 UTC of a calendar date and time.
+int64_t unixTime(int year, int month, int day, int hour, int minute, int second);
+
+// The whole content of a file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+
+// The lines, each ended by CR LF.
+std::string crlf(std::initializer_list<std::string> lines);

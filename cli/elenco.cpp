@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "cli_options.h"
+#include "console.h"
 #include "cp1252.h"
 #include "listing_run.h"
 #include "messages.h"
@@ -125,6 +126,7 @@ static int usageError(const char* reason) {
 }
 
 int main(int argc, char** argv) {
+    prepareStandardStreams();
     CliOptions options;
     char error[512];
     if (!parseCliOptions(argc, argv, options, error, sizeof error)) return usageError(error);

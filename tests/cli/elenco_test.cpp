@@ -15,7 +15,7 @@ struct ElencoTest : ::testing::Test {
         dir.makeFile("Lavoro/Foto/mare.jpg", 1048576, unixTime(2010, 7, 14, 10, 30, 0));
     }
     ProgramRun elenco(const std::string& arguments, const std::string& folder = "") {
-        return runProgram(ELENCO_PROGRAM, arguments, dir.at(folder));
+        return runProgram(programPath("elenco"), arguments, dir.at(folder));
     }
     std::string report() { return readFile(dir.at("elenco_dei_files.txt")); }
     ScopedTempDir dir;
@@ -62,9 +62,9 @@ TEST_F(ElencoTest, EveryFormOfTheFolderGivesTheSameReport) {
                  {"Foto/..", "Lavoro"},
                  {"../../Lavoro", "Lavoro/Foto"}};
     for (const auto& f : forms) {
-        ProgramRun run =
-            elenco("-q -o '" + dir.at("elenco_dei_files.txt") + "' " + f.form, f.where);
-        EXPECT_EQ(run.status, 0) << f.form;
+        ProgramRun run = elenco(
+            "-q -o " + quoteArgument(dir.at("elenco_dei_files.txt")) + " " + f.form, f.where);
+        EXPECT_EQ(run.status, 0) << f.form << run.err;
         EXPECT_EQ(report(), expected) << f.form;
     }
 }
@@ -112,10 +112,13 @@ TEST_F(ElencoTest, BadUsageExitsOneAndHelpAndVersionZero) {
     EXPECT_FALSE(fileExists(dir.at("elenco_dei_files.txt")));
 }
 
-TEST_F(ElencoTest, RootFolderHasNoDoubledSeparator) {
-    if (PATH_SEPARATOR != '/') GTEST_SKIP() << "a drive root is tested with the Windows build";
-    ProgramRun run = elenco("-R -o - /");
-    EXPECT_EQ(run.out.rfind("Elenco dei file contenuti in\r\n/\r\n\r\n", 0), 0u) << run.out;
+TEST_F(ElencoTest, RootIsWrittenAsItselfAndADriveWithoutBackslash) {
+    bool posix = PATH_SEPARATOR == '/';
+    std::string root = posix ? "/" : dir.path.substr(0, 2) + "\\";
+    std::string shown = posix ? "/" : dir.path.substr(0, 2);
+    ProgramRun run = elenco("-R -o - " + quoteArgument(root));
+    EXPECT_EQ(run.out.rfind("Elenco dei file contenuti in\r\n" + shown + "\r\n\r\n", 0), 0u)
+        << run.out;
 }
 
 } // namespace

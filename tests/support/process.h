@@ -9,6 +9,13 @@ struct ProgramRun {
     std::string err; // what it wrote on standard error
 };
 
-// Runs `program` with `arguments` (already quoted for the shell) in `folder`.
+// `argument` quoted as one word of a command line.
+std::string quoteArgument(const std::string& argument);
+
+// The path of the project's program `name` (without ".exe"), which the build
+// puts beside the test programs.
+std::string programPath(const std::string& name);
+
+// Runs `program` with `arguments` (each word already quoted) in `folder`.
 ProgramRun runProgram(const std::string& program, const std::string& arguments,
                       const std::string& folder);

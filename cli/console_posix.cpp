@@ -1,0 +1,4 @@
+#include "console.h"
+
+// POSIX streams pass bytes through as they are.
+void prepareStandardStreams() {}

@@ -1,0 +1,106 @@
+#include <direct.h>
+#include <stdlib.h>
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "temp_dir.h"
+
+static void check(bool ok, const std::string& what) {
+    if (!ok) throw std::runtime_error("test fixture: " + what);
+}
+
+// ZARPELLO_TEST_TEMP names the folder for test folders (under Wine, a Z: path
+// on the Linux disk); otherwise the user's temporary folder.
+static std::string temporaryRoot() {
+    const char* chosen = getenv("ZARPELLO_TEST_TEMP");
+    if (chosen && *chosen) return chosen;
+    char buffer[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof buffer, buffer);
+    check(length > 0 && length < sizeof buffer, "GetTempPathA");
+    std::string root(buffer, length);
+    if (root.back() == '\\') root.pop_back();
+    return root;
+}
+
+ScopedTempDir::ScopedTempDir() {
+    std::string root = temporaryRoot();
+    for (unsigned attempt = 0;; ++attempt) {
+        path = root + "\\zarpello-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(GetTickCount() + attempt);
+        if (CreateDirectoryA(path.c_str(), nullptr)) return;
+        check(GetLastError() == ERROR_ALREADY_EXISTS && attempt < 1000, "CreateDirectory " + path);
+    }
+}
+
+static void removeTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string entry = folder + "\\" + name;
+            SetFileAttributesA(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(entry);
+            else
+                DeleteFileA(entry.c_str());
+        } while (FindNextFileA(search, &data));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+ScopedTempDir::~ScopedTempDir() {
+    removeTree(path);
+}
+
+std::string ScopedTempDir::at(const std::string& relative) const {
+    std::string native = relative;
+    for (char& c : native)
+        if (c == '/') c = '\\';
+    return native.empty() ? path : path + "\\" + native;
+}
+
+// The wide "\\?\" form lifts the 260-character limit, so tests can build paths
+// longer than the programs under test can reach.
+static std::wstring longForm(const std::string& path) {
+    std::string full = "\\\\?\\" + path;
+    std::wstring wide(full.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()),
+                                     &wide[0], static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return wide;
+}
+
+void ScopedTempDir::makeFolder(const std::string& relative) const {
+    check(CreateDirectoryW(longForm(at(relative)).c_str(), nullptr) != 0, "mkdir " + relative);
+}
+
+void ScopedTempDir::makeFile(const std::string& relative, uint64_t length,
+                             int64_t unixSeconds) const {
+    HANDLE file = CreateFileW(longForm(at(relative)).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    check(file != INVALID_HANDLE_VALUE, "create " + relative);
+    LARGE_INTEGER size;
+    size.QuadPart = static_cast<LONGLONG>(length);
+    bool sized = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    uint64_t ticks = static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL;
+    FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    bool timed = SetFileTime(file, nullptr, &time, &time) != 0;
+    CloseHandle(file);
+    check(sized && timed, "size or time of " + relative);
+}
+
+ScopedWorkingDir::ScopedWorkingDir(const std::string& folder) {
+    char current[MAX_PATH];
+    check(GetCurrentDirectoryA(sizeof current, current) > 0, "GetCurrentDirectory");
+    previous = current;
+    check(SetCurrentDirectoryA(folder.c_str()) != 0, "chdir " + folder);
+}
+
+ScopedWorkingDir::~ScopedWorkingDir() {
+    SetCurrentDirectoryA(previous.c_str());
+}

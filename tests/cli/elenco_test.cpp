@@ -101,6 +101,16 @@ TEST_F(ElencoTest, FullDiskExitsThree) {
               std::string::npos);
 }
 
+TEST_F(ElencoTest, FoldersPastThePathLimitAreNamedAndCounted) {
+    std::string deep = "Lavoro";
+    while (dir.at(deep).size() < 300) dir.makeFolder(deep += "/" + std::string(30, 'p'));
+    ProgramRun run = elenco("-q Lavoro");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find(": left out, its path would exceed 255 characters\n"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("elenco: 1 folder(s) left out of the listing\n"), std::string::npos);
+}
+
 TEST_F(ElencoTest, BadUsageExitsOneAndHelpAndVersionZero) {
     EXPECT_EQ(elenco("").status, 1);
     EXPECT_EQ(elenco("--sort=size Lavoro").status, 1);

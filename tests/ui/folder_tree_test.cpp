@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -172,6 +174,36 @@ TEST(FolderTree, RefusedFolderIsToldWithTheCountAddedBefore) {
     SetWindowLongPtrA(dialog.tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeProc));
     EXPECT_EQ(childTexts(dialog.tree, item).size(), 2u);
     EXPECT_EQ(dialog.text(IDC_SELECTED_PATH), folder.path);
+}
+
+// A drive the tree refuses is left out with its folders, and nothing is shown.
+LRESULT CALLBACK refusingDriveCProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    const TVINSERTSTRUCTA* insert = reinterpret_cast<const TVINSERTSTRUCTA*>(lParam);
+    if (message == TVM_INSERTITEMA && insert->item.pszText &&
+        strncmp(insert->item.pszText, "C:\\", 3) == 0)
+        return 0;
+    return CallWindowProcA(treeProc, tree, message, wParam, lParam);
+}
+
+LRESULT CALLBACK subclassTreeOnCreation(int code, WPARAM wParam, LPARAM lParam) {
+    char className[32] = "";
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_CREATEWND && GetClassNameA(window, className, sizeof className) &&
+        strcmp(className, WC_TREEVIEWA) == 0)
+        treeProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(refusingDriveCProc)));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(FolderTree, RefusedDriveIsLeftOutWithItsFolders) {
+    RunningDialog dialog(
+        [] { SetWindowsHookExA(WH_CBT, subclassTreeOnCreation, nullptr, GetCurrentThreadId()); });
+    ASSERT_NE(dialog.window, nullptr);
+    EXPECT_EQ(childTexts(dialog.tree, TVI_ROOT),
+              Texts({"A:\\ DISCO FLOPPY", "B:\\ DISCO FLOPPY", "D:\\ LETTORE CD/ROM",
+                     "E:\\ DISCO RIMUOVIBILE", "Z:\\ DISCO FISSO"}));
+    EXPECT_EQ(childTexts(dialog.tree, childItem(dialog.tree, TVI_ROOT, "D:\\ LETTORE CD/ROM")),
+              Texts({"Musica", "Video"}));
 }
 
 } // namespace

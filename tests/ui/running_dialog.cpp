@@ -45,7 +45,8 @@ static HWND waitForDialogWindow(DWORD thread, const char* caption, HWND except) 
     return nullptr;
 }
 
-RunningDialog::RunningDialog() : closing(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+RunningDialog::RunningDialog(void (*prepareThread)())
+    : closing(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "";
     watchdog = std::thread([this, name] {
@@ -55,7 +56,8 @@ RunningDialog::RunningDialog() : closing(CreateEventA(nullptr, TRUE, FALSE, null
         fflush(stderr);
         TerminateProcess(GetCurrentProcess(), 3);
     });
-    thread = std::thread([this] {
+    thread = std::thread([this, prepareThread] {
+        if (prepareThread) prepareThread();
         threadId = GetCurrentThreadId();
         char noArguments[] = "";
         dialogResult = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);

@@ -16,7 +16,8 @@
 #include <vector>
 
 struct RunningDialog {
-    RunningDialog();
+    // `prepareThread`, when given, runs on the dialog's thread before WinMain.
+    explicit RunningDialog(void (*prepareThread)() = nullptr);
     ~RunningDialog();
     RunningDialog(const RunningDialog&) = delete;
     RunningDialog& operator=(const RunningDialog&) = delete;

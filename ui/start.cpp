@@ -21,7 +21,8 @@ char* commandLineTail(char* line) {
     return tail;
 }
 
-void registerWindowClass(HINSTANCE instance) {
+// The class "ZARPELLO", which no window uses; a second registration fails harmlessly.
+static void registerWindowClass(HINSTANCE instance) {
     WNDCLASSA windowClass = {};
     windowClass.style = 0;
     windowClass.lpfnWndProc = DefDlgProcA;

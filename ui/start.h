@@ -1,4 +1,5 @@
-// The program's start: what follows its name on the command line, and WinMain.
+// The program's start: what follows its name on the command line. WinMain,
+// declared by <windows.h>, is defined beside it.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,3 @@
 // name in double quotes ends at the closing quote (with none, the whole line is
 // the tail); otherwise at the first space. Tabs are not spaces here.
 char* commandLineTail(char* line);
-
-// The window class "ZARPELLO", which no window uses; registering it twice is harmless.
-void registerWindowClass(HINSTANCE instance);

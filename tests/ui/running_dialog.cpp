@@ -1,0 +1,176 @@
+#include "running_dialog.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "resource.h"
+#include "start.h"
+
+static const DWORD WAIT_MS = 5000;
+static const DWORD WATCHDOG_MS = 20000;
+
+struct WindowSearch {
+    const char* caption;
+    HWND except;
+    HWND found;
+};
+
+static BOOL CALLBACK matchWindow(HWND window, LPARAM lParam) {
+    WindowSearch& search = *reinterpret_cast<WindowSearch*>(lParam);
+    char className[32] = "";
+    char caption[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (window == search.except || !IsWindowVisible(window) || strcmp(className, "#32770") != 0 ||
+        strcmp(caption, search.caption) != 0)
+        return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+// A visible window of the dialog class on `thread` with `caption`, other than `except`.
+static HWND findDialogWindow(DWORD thread, const char* caption, HWND except) {
+    WindowSearch search = {caption, except, nullptr};
+    EnumThreadWindows(thread, matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+static HWND waitForDialogWindow(DWORD thread, const char* caption, HWND except) {
+    for (DWORD waited = 0; waited < WAIT_MS; waited += 10) {
+        HWND found = findDialogWindow(thread, caption, except);
+        if (found) return found;
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+RunningDialog::RunningDialog(void (*prepareThread)())
+    : closing(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "";
+    watchdog = std::thread([this, name] {
+        if (WaitForSingleObject(closing, WATCHDOG_MS) == WAIT_OBJECT_0) return;
+        fprintf(stderr, "watchdog: the dialog of %s is still open after %lu ms\n", name.c_str(),
+                static_cast<unsigned long>(WATCHDOG_MS));
+        fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 3);
+    });
+    thread = std::thread([this, prepareThread] {
+        if (prepareThread) prepareThread();
+        threadId = GetCurrentThreadId();
+        char noArguments[] = "";
+        dialogResult = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
+        finished = true;
+    });
+    while (threadId == 0)
+        Sleep(1);
+    window = waitForDialogWindow(threadId, "Zarpello", nullptr);
+    tree = GetDlgItem(window, IDC_FOLDER_TREE);
+}
+
+RunningDialog::~RunningDialog() {
+    // A test that stopped early leaves its dialog, or a message box, open:
+    // answer every box and press Escape, as a user would.
+    for (DWORD waited = 0; !finished && waited < WAIT_MS; waited += 50) {
+        for (const char* caption : {"ERRORE", "ATTENZIONE", "Zarpello"}) {
+            HWND box = findDialogWindow(threadId, caption, window);
+            if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        if (window) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        Sleep(50);
+    }
+    thread.join();
+    SetEvent(closing);
+    watchdog.join();
+    CloseHandle(closing);
+}
+
+HWND RunningDialog::control(int id) const {
+    return GetDlgItem(window, id);
+}
+
+std::string RunningDialog::text(int id) const {
+    char buffer[512] = "";
+    GetDlgItemTextA(window, id, buffer, sizeof buffer);
+    return buffer;
+}
+
+void RunningDialog::click(int id) const {
+    SendMessageA(control(id), BM_CLICK, 0, 0);
+}
+
+void RunningDialog::post(int command) const {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control(command)));
+}
+
+std::string RunningDialog::answerMessage(const char* caption) const {
+    HWND box = waitForDialogWindow(threadId, caption, window);
+    if (!box) return "(no message box)";
+    char buffer[1024] = "";
+    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    // The box is gone once its thread has handled the press.
+    for (DWORD waited = 0; IsWindow(box) && waited < WAIT_MS; waited += 10)
+        Sleep(10);
+    return buffer;
+}
+
+INT_PTR RunningDialog::result() {
+    for (DWORD waited = 0; !finished && waited < WAIT_MS; waited += 10)
+        Sleep(10);
+    return finished ? dialogResult : -100;
+}
+
+std::string itemText(HWND tree, HTREEITEM item) {
+    char buffer[260] = "";
+    TVITEMA read = {};
+    read.mask = TVIF_TEXT;
+    read.hItem = item;
+    read.pszText = buffer;
+    read.cchTextMax = sizeof buffer;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&read));
+    return buffer;
+}
+
+static HTREEITEM nextItem(HWND tree, HTREEITEM item, WPARAM relation) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+std::vector<std::string> childTexts(HWND tree, HTREEITEM parent) {
+    std::vector<std::string> texts;
+    HTREEITEM child = parent == TVI_ROOT ? nextItem(tree, nullptr, TVGN_ROOT)
+                                         : nextItem(tree, parent, TVGN_CHILD);
+    for (; child; child = nextItem(tree, child, TVGN_NEXT))
+        texts.push_back(itemText(tree, child));
+    return texts;
+}
+
+HTREEITEM childItem(HWND tree, HTREEITEM parent, const std::string& text) {
+    HTREEITEM child = parent == TVI_ROOT ? nextItem(tree, nullptr, TVGN_ROOT)
+                                         : nextItem(tree, parent, TVGN_CHILD);
+    for (; child; child = nextItem(tree, child, TVGN_NEXT))
+        if (itemText(tree, child) == text) return child;
+    return nullptr;
+}
+
+void selectItem(HWND tree, HTREEITEM item) {
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+HTREEITEM revealFolder(HWND tree, const std::string& path) {
+    HTREEITEM item = nullptr;
+    for (HTREEITEM drive = nextItem(tree, nullptr, TVGN_ROOT); drive && !item;
+         drive = nextItem(tree, drive, TVGN_NEXT))
+        if (itemText(tree, drive).compare(0, 3, path, 0, 3) == 0) item = drive;
+    for (size_t start = 3; item && start < path.size();) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        selectItem(tree, item);
+        item = childItem(tree, item, path.substr(start, end - start));
+        start = end + 1;
+    }
+    return item;
+}

@@ -1,0 +1,114 @@
+#include "main_dialog.h"
+
+#include <commctrl.h>
+#include <direct.h>
+#include <stdio.h>
+
+#include "folder_tree.h"
+#include "listing_run.h"
+#include "messages.h"
+#include "resource.h"
+#include "text.h"
+
+static const char FINAL_SENTENCE[] =
+    "Per stampare l'elenco aprire con un elaboratore di testi il file di testo ...";
+
+// The working directory, a backslash and the report's name: room for the longest directory.
+enum { REPORT_PATH_BUFFER = PATH_BUFFER + 21 };
+
+static const struct {
+    int control;
+    ListingOptions bit;
+} OPTION_CONTROLS[] = {
+    {IDC_WITH_SUBFOLDERS, LIST_SUBFOLDERS},
+    {IDC_SHOW_LENGTH, SHOW_LENGTH},
+    {IDC_SHOW_TYPE, SHOW_TYPE},
+    {IDC_SHOW_MODIFIED, SHOW_MODIFIED},
+    {IDC_SORT_NAME, SORT_BY_NAME},
+    {IDC_SORT_TYPE, SORT_BY_TYPE},
+    {IDC_SORT_LENGTH, SORT_BY_LENGTH},
+};
+
+INT_PTR initMainDialog(HWND dialog, WPARAM, LPARAM) {
+    setupFolderTree(dialog);
+    EnableWindow(GetDlgItem(dialog, IDC_PREPARE), FALSE);
+    EnableWindow(GetDlgItem(dialog, IDC_ABANDON), TRUE);
+    CheckRadioButton(dialog, IDC_WITH_SUBFOLDERS, IDC_WITHOUT_SUBFOLDERS, IDC_WITH_SUBFOLDERS);
+    CheckRadioButton(dialog, IDC_SORT_NAME, IDC_SORT_LENGTH, IDC_SORT_NAME);
+    CheckDlgButton(dialog, IDC_SHOW_LENGTH, BST_CHECKED);
+    CheckDlgButton(dialog, IDC_SHOW_TYPE, BST_CHECKED);
+    CheckDlgButton(dialog, IDC_SHOW_MODIFIED, BST_CHECKED);
+    SetDlgItemTextA(dialog, IDC_SELECTED_PATH, "");
+    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "");
+    SetDlgItemTextA(dialog, IDC_REPORT_NAME, "");
+    return TRUE;
+}
+
+void readOptions(HWND dialog, ListingOptions& options) {
+    options = 0;
+    for (const auto& option : OPTION_CONTROLS)
+        if (IsDlgButtonChecked(dialog, option.control) == BST_CHECKED) options |= option.bit;
+}
+
+static void selectionChanged(HWND dialog, const NMTREEVIEWA& change) {
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(change.itemNew.lParam);
+    // The tree also reports changes that leave no item selected.
+    if (!item) return;
+    HWND tree = GetDlgItem(dialog, IDC_FOLDER_TREE);
+    char path[PATH_BUFFER];
+    itemPath(tree, item, path);
+    SetDlgItemTextA(dialog, IDC_SELECTED_PATH, path);
+    EnableWindow(GetDlgItem(dialog, IDC_PREPARE), TRUE);
+    if (!itemHasChildren(tree, item)) addSubfolderItems(path, tree, item);
+}
+
+// The sentence and, on the next line, the full path of the report file.
+static void composeFinalMessage(char* message, size_t capacity) {
+    char directory[PATH_BUFFER];
+    if (!_getcwd(directory, sizeof directory)) directory[0] = '\0';
+    char reportPath[REPORT_PATH_BUFFER];
+    joinPath(reportPath, sizeof reportPath, directory, REPORT_FILE_NAME);
+    snprintf(message, capacity, "%s\n%s", FINAL_SENTENCE, reportPath);
+}
+
+static void prepareListing(HWND dialog) {
+    ListingOptions options = 0;
+    readOptions(dialog, options);
+    char path[PATH_BUFFER] = "";
+    GetDlgItemTextA(dialog, IDC_SELECTED_PATH, path, sizeof path);
+    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Preparazione dell'elenco in corso");
+    runListing(dialog, path, options);
+    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "");
+    char message[sizeof FINAL_SENTENCE + 1 + REPORT_PATH_BUFFER];
+    composeFinalMessage(message, sizeof message);
+    MessageBoxA(dialog, message, "Zarpello", MB_OK);
+    EndDialog(dialog, 0);
+}
+
+INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return initMainDialog(dialog, wParam, lParam);
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == TVN_SELCHANGEDA)
+            selectionChanged(dialog, *reinterpret_cast<const NMTREEVIEWA*>(lParam));
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDCANCEL:
+        case IDC_ABANDON:
+            EndDialog(dialog, 0);
+            return TRUE;
+        case IDC_PREPARE:
+            prepareListing(dialog);
+            return FALSE;
+        default:
+            return FALSE;
+        }
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,16 @@
+// The main dialog: it keeps its state in its controls and reads it back when
+// the listing starts.
+#pragma once
+
+#include <windows.h>
+
+#include "listing_job.h"
+
+INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Fills the tree and sets the starting state: prepare disabled, option word 31,
+// texts emptied. Nonzero, so that the platform places the focus.
+INT_PTR initMainDialog(HWND dialog, WPARAM wParam, LPARAM lParam);
+
+// The option word the check boxes and radio buttons say.
+void readOptions(HWND dialog, ListingOptions& options);

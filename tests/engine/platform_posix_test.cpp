@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "fake_platform.h"
 #include "listing_run.h"
 #include "temp_dir.h"
@@ -32,6 +34,21 @@ TEST(PosixSearch, NamesWithAnyByteAreWrittenAsTheyAre) {
     runListing(nullptr, dir.path.c_str(), 4 + 16);
     EXPECT_NE(readFile(dir.at("elenco_dei_files.txt")).find("\xFF\x80    citt\xC3\xA0 %s %n  \r\n"),
               std::string::npos);
+}
+
+TEST(FullPath, ResolvesDotsByNameAndRefusesWhatDoesNotFit) {
+    char out[8192];
+    EXPECT_EQ(fullPath("/a/./b//../c/", out, sizeof out), 1);
+    EXPECT_STREQ(out, "/a/c");
+    EXPECT_EQ(fullPath("/..", out, sizeof out), 1);
+    EXPECT_STREQ(out, "/");
+    EXPECT_EQ(fullPath(("/" + std::string(258, 'a')).c_str(), out, PATH_BUFFER), 1);
+    EXPECT_EQ(fullPath(("/" + std::string(259, 'a')).c_str(), out, PATH_BUFFER), 0);
+    // A component that could not be held must not let a later ".." climb over
+    // the one before it: this path is far too long, not "/c".
+    std::string overlong = "/" + std::string(8190, 'a') + "/b/../c";
+    EXPECT_EQ(fullPath(overlong.c_str(), out, PATH_BUFFER), 0);
+    EXPECT_EQ(fullPath(overlong.c_str(), out, sizeof out), 0);
 }
 
 } // namespace

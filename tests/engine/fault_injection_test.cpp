@@ -8,28 +8,10 @@
 
 #include "fake_platform.h"
 #include "listing_run.h"
+#include "report_text.h"
 #include "temp_dir.h"
 
 namespace {
-
-// Names only, no columns (subfolders, order by name).
-const ListingOptions NAMES_ONLY = LIST_SUBFOLDERS | SORT_BY_NAME;
-
-// One folder's section in a NAMES_ONLY report: its one file, or "Nessun file".
-std::string section(const std::string& path, int depth, const std::string& file) {
-    if (file.empty()) return crlf({path, "", "Nessun file", ""});
-    std::string header, row;
-    for (int level = 0; level < depth; ++level) {
-        header += "    ";
-        row += "... ";
-    }
-    return crlf({path, "", header, "", row + file + "  ", "", "Totale files  1", ""});
-}
-
-std::string treeReport(const std::string& selected, const std::string& sections, int folders) {
-    return crlf({"Elenco delle cartelle e file contenuti in " + selected, ""}) + sections +
-           crlf({"", "Totale cartelle n " + std::to_string(folders), ""});
-}
 
 // A chain of folders, one file in each; the folder at each depth in turn cannot
 // be opened: it is listed with no files and nothing below it, and only the
@@ -48,11 +30,11 @@ TEST(FaultInjection, FolderThatCannotBeOpenedAtEachDepthOfTheWalk) {
         FakePlatform fake;
         fake.failSearchOf(dir.at(chain[failing]));
         ScopedWorkingDir cwd(dir.at("out"));
-        runListing(nullptr, dir.at("top").c_str(), NAMES_ONLY);
+        runListing(nullptr, dir.at("top").c_str(), NAMES_ONLY_TREE);
         std::string sections;
         for (int depth = 0; depth < failing; ++depth)
-            sections += section(dir.at(chain[depth]), depth, "f");
-        sections += section(dir.at(chain[failing]), failing, "");
+            sections += namesOnlySection(dir.at(chain[depth]), depth, {"f"});
+        sections += namesOnlySection(dir.at(chain[failing]), failing, {});
         EXPECT_EQ(readFile(dir.at("out/elenco_dei_files.txt")),
                   treeReport(dir.at("top"), sections, failing + 1))
             << "depth " << failing;
@@ -80,12 +62,13 @@ TEST(FaultInjection, FoldersThatVanishBetweenTheWalkAndTheirScan) {
     FakePlatform fake;
     fake.beforeReportOpens = [&] { std::filesystem::remove_all(dir.at("top/sparita")); };
     ScopedWorkingDir cwd(dir.at("out"));
-    runListing(nullptr, dir.at("top").c_str(), NAMES_ONLY);
+    runListing(nullptr, dir.at("top").c_str(), NAMES_ONLY_TREE);
     EXPECT_EQ(readFile(dir.at("out/elenco_dei_files.txt")),
               treeReport(dir.at("top"),
-                         section(dir.at("top"), 0, "") + section(dir.at("top/resta"), 1, "a") +
-                             section(dir.at("top/sparita"), 1, "") +
-                             section(dir.at("top/sparita/sotto"), 2, ""),
+                         namesOnlySection(dir.at("top"), 0, {}) +
+                             namesOnlySection(dir.at("top/resta"), 1, {"a"}) +
+                             namesOnlySection(dir.at("top/sparita"), 1, {}) +
+                             namesOnlySection(dir.at("top/sparita/sotto"), 2, {}),
                          4));
     EXPECT_TRUE(fake.messages.empty());
     EXPECT_EQ(fake.dialogsEnded, 0);

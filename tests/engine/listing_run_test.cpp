@@ -93,11 +93,18 @@ TEST(RunListing, EveryAllocationFailingInTurn) {
             FakePlatform fake;
             fake.failOnlyAllocation(failing);
             runListing(nullptr, dir.at("t").c_str(), options);
-            ASSERT_FALSE(fake.messages.empty());
+            ASSERT_EQ(fake.messages.size(), 1u);
             EXPECT_EQ(fake.messages[0].text, "Memoria insufficiente");
             EXPECT_EQ(fake.dialogsEnded, 1);
             EXPECT_EQ(fake.liveBlocks, 0);
             std::string report = readFile(dir.at("elenco_dei_files.txt"));
+            // The two arrays reserved at the start: an error, and no report at all.
+            if (failing <= 2) {
+                EXPECT_EQ(fake.messages[0].caption, "ERRORE");
+                EXPECT_TRUE(report.empty());
+                continue;
+            }
+            EXPECT_EQ(fake.messages[0].caption, "ATTENZIONE");
             if (report.empty()) continue;
             if (options & LIST_SUBFOLDERS) {
                 EXPECT_NE(report.find("Totale cartelle n "), std::string::npos);

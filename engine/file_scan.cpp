@@ -8,12 +8,12 @@
 void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* type,
                    size_t typeCapacity) {
     const char* dot = strrchr(fileName, '.');
-    name[0] = '\0';
     if (!dot) {
         copyText(name, nameCapacity, fileName);
         copyText(type, typeCapacity, "");
         return;
     }
+    copyText(name, nameCapacity, "");
     appendText(name, nameCapacity, fileName, static_cast<size_t>(dot - fileName));
     copyText(type, typeCapacity, dot + 1);
 }

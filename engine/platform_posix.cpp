@@ -112,8 +112,10 @@ const Platform defaultPlatform = {
 Platform platform = defaultPlatform;
 
 // Appends the components of `path` to the absolute path in `work`, resolving
-// "." and ".." by name, as a shell's logical path does.
-static void appendComponents(char* work, size_t capacity, const char* path) {
+// "." and ".." by name, as a shell's logical path does. Returns 0 as soon as a
+// component does not fit: a later ".." would otherwise climb over the one
+// before it and give a shorter path that was never meant.
+static int appendComponents(char* work, size_t capacity, const char* path) {
     while (*path) {
         while (*path == '/')
             ++path;
@@ -125,21 +127,20 @@ static void appendComponents(char* work, size_t capacity, const char* path) {
             char* last = strrchr(work, '/');
             if (last) *(last == work ? last + 1 : last) = '\0';
         } else if (!dot) {
-            if (strcmp(work, "/") != 0) appendText(work, capacity, "/", 1);
-            appendText(work, capacity, path, length);
+            if (strcmp(work, "/") != 0 && !appendText(work, capacity, "/", 1)) return 0;
+            if (!appendText(work, capacity, path, length)) return 0;
         }
         path += length;
     }
+    return 1;
 }
 
 int fullPath(const char* path, char* out, size_t capacity) {
     char work[8192] = "/";
     if (path[0] != '/') {
         char cwd[4096];
-        if (!getcwd(cwd, sizeof cwd)) return 0;
-        appendComponents(work, sizeof work, cwd);
+        if (!getcwd(cwd, sizeof cwd) || !appendComponents(work, sizeof work, cwd)) return 0;
     }
-    appendComponents(work, sizeof work, path);
-    if (strlen(work) + 1 > capacity) return 0;
+    if (!appendComponents(work, sizeof work, path) || strlen(work) + 1 > capacity) return 0;
     return copyText(out, capacity, work);
 }

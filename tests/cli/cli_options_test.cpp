@@ -3,22 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
+// The options point into the words, so the words live as long as the result.
 struct Parsed {
     int ok;
     CliOptions options;
     std::string error;
+    std::vector<std::string> words;
 };
 
 Parsed parse(std::vector<std::string> words) {
-    words.insert(words.begin(), "elenco");
-    std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(&w[0]);
     Parsed p;
+    p.words = std::move(words);
+    p.words.insert(p.words.begin(), "elenco");
+    std::vector<char*> argv;
+    for (std::string& w : p.words)
+        argv.push_back(&w[0]);
     char error[256] = "";
     p.ok =
         parseCliOptions(static_cast<int>(argv.size()), argv.data(), p.options, error, sizeof error);

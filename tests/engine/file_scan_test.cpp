@@ -66,6 +66,16 @@ TEST(SplitFileName, LongestExtensionIsHeldWhole) {
     EXPECT_EQ(std::string(e.type), std::string(254, 'e'));
 }
 
+TEST(SplitFileName, BuffersTooSmallAreCutAndNeverOverrun) {
+    char name[4] = {'#', '#', '#', '#'}, type[4] = {'#', '#', '#', '#'};
+    splitFileName("a.b", name, 0, type, 0);
+    EXPECT_EQ(std::string(name, 4), "####");
+    EXPECT_EQ(std::string(type, 4), "####");
+    splitFileName("nome.tipo", name, 3, type, 2);
+    EXPECT_EQ(std::string(name, 4), std::string("no\0#", 4));
+    EXPECT_EQ(std::string(type, 4), std::string("t\0##", 4));
+}
+
 TEST(ScanFiles, StoresFilesOnlyAndRaisesWidestNameToTheNameWithoutExtension) {
     ScopedTempDir dir;
     dir.makeFile("relazione.docx", 10);

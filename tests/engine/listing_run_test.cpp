@@ -53,38 +53,66 @@ TEST(RunListing, EmptyOrOverlongPathDoesNothing) {
     EXPECT_EQ(fake.allocations, 0);
 }
 
-// Each allocation of a run failing in turn: the user hears of it, nothing leaks,
-// and a report, when one is written, is whole as far as it goes.
+// The rows of a flat report: the lines between the header's empty line and the
+// empty line before the total.
+int flatRows(const std::string& report) {
+    size_t first = report.find("\r\n\r\n", report.find("\r\n\r\n") + 4) + 4;
+    size_t last = report.find("\r\n\r\nTotale file n ");
+    int rows = 0;
+    for (size_t at = first; at < last + 2; at = report.find("\r\n", at) + 2)
+        ++rows;
+    return rows;
+}
+
+// Each allocation of a run failing in turn, in both forms: the user hears of it,
+// nothing leaks, and a report, when one is written, is whole as far as it goes.
 TEST(RunListing, EveryAllocationFailingInTurn) {
     ScopedTempDir dir;
     dir.makeFolder("t");
     dir.makeFolder("t/a");
-    for (int i = 0; i < 1001; ++i)
+    for (int i = 0; i < 1001; ++i) {
         dir.makeFile("t/a/f" + std::to_string(i), 1);
-    for (int i = 0; i < 1001; ++i)
+        dir.makeFile("t/f" + std::to_string(i), 1);
         dir.makeFolder("t/d" + std::to_string(i));
-    ScopedWorkingDir cwd(dir.path);
-    int allocationsOfARun = 0;
-    {
-        FakePlatform fake;
-        runListing(nullptr, dir.at("t").c_str(), 31);
-        allocationsOfARun = fake.allocations;
-        EXPECT_TRUE(fake.messages.empty());
-        EXPECT_EQ(fake.liveBlocks, 0);
     }
-    ASSERT_GE(allocationsOfARun, 4); // two arrays, their growths, the writer
-    for (int failing = 1; failing <= allocationsOfARun; ++failing) {
-        remove(dir.at("elenco_dei_files.txt").c_str());
-        FakePlatform fake;
-        fake.failOnlyAllocation(failing);
-        runListing(nullptr, dir.at("t").c_str(), 31);
-        ASSERT_FALSE(fake.messages.empty()) << "allocation " << failing;
-        EXPECT_EQ(fake.messages[0].text, "Memoria insufficiente") << "allocation " << failing;
-        EXPECT_EQ(fake.dialogsEnded, 1) << "allocation " << failing;
-        EXPECT_EQ(fake.liveBlocks, 0) << "allocation " << failing;
-        std::string report = readFile(dir.at("elenco_dei_files.txt"));
-        if (!report.empty()) {
-            EXPECT_NE(report.find("Totale cartelle n "), std::string::npos);
+    ScopedWorkingDir cwd(dir.path);
+    for (ListingOptions options : {31u, 30u}) {
+        int allocationsOfARun = 0;
+        {
+            FakePlatform fake;
+            runListing(nullptr, dir.at("t").c_str(), options);
+            allocationsOfARun = fake.allocations;
+            EXPECT_TRUE(fake.messages.empty());
+            EXPECT_EQ(fake.liveBlocks, 0);
+        }
+        ASSERT_GE(allocationsOfARun, 4); // two arrays, a growth, the writer
+        for (int failing = 1; failing <= allocationsOfARun; ++failing) {
+            SCOPED_TRACE("options " + std::to_string(options) + ", allocation " +
+                         std::to_string(failing));
+            remove(dir.at("elenco_dei_files.txt").c_str());
+            FakePlatform fake;
+            fake.failOnlyAllocation(failing);
+            runListing(nullptr, dir.at("t").c_str(), options);
+            ASSERT_EQ(fake.messages.size(), 1u);
+            EXPECT_EQ(fake.messages[0].text, "Memoria insufficiente");
+            EXPECT_EQ(fake.dialogsEnded, 1);
+            EXPECT_EQ(fake.liveBlocks, 0);
+            std::string report = readFile(dir.at("elenco_dei_files.txt"));
+            // The two arrays reserved at the start: an error, and no report at all.
+            if (failing <= 2) {
+                EXPECT_EQ(fake.messages[0].caption, "ERRORE");
+                EXPECT_TRUE(report.empty());
+                continue;
+            }
+            EXPECT_EQ(fake.messages[0].caption, "ATTENZIONE");
+            if (report.empty()) continue;
+            if (options & LIST_SUBFOLDERS) {
+                EXPECT_NE(report.find("Totale cartelle n "), std::string::npos);
+            } else {
+                // The growth failed at the 1001st file: the 1000 kept are written.
+                EXPECT_EQ(flatRows(report), 1000);
+                EXPECT_NE(report.find("\r\n\r\nTotale file n 1000\r\n\r\n"), std::string::npos);
+            }
         }
     }
 }

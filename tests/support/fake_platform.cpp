@@ -35,6 +35,7 @@ static void* fakeReallocate(void* block, size_t bytes) {
 }
 
 static ReportFile* fakeOpenReport(const char* name) {
+    if (current->beforeReportOpens) current->beforeReportOpens();
     return current->failOpen ? nullptr : defaultPlatform.openReport(name);
 }
 

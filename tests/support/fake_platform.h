@@ -2,6 +2,7 @@
 // makes chosen calls fail. Restores the real platform when it goes out of scope.
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,6 +41,8 @@ struct FakePlatform {
     bool failWrites = false;
     bool failClose = false;
     bool failOpen = false;
+    // Runs as the report is opened: after the walk, before the tree report's scans.
+    std::function<void()> beforeReportOpens;
     std::set<std::string> unsearchable;
     std::vector<std::string> searched; // folders whose search was asked for, in order
 };

@@ -100,6 +100,8 @@ static int compareKeys(const void* a, const void* b) {
     for (int i = 0; i < LEAD_WORDS; ++i) {
         if (x.lead[i] != y.lead[i]) return x.lead[i] < y.lead[i] ? -1 : 1;
     }
+    // A last byte of 0 means the field ended within the key: equal keys, equal fields.
+    if ((x.lead[LEAD_WORDS - 1] & 0xFF) == 0) return 0;
     return compare(x.file, y.file);
 }
 

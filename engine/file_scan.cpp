@@ -18,8 +18,12 @@ void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* 
     copyText(type, typeCapacity, dot + 1);
 }
 
+static_assert(MAX_SEARCHABLE_PATH < sizeof FileEntry().folder, "a searched path fits a record");
+
 int32_t scanFiles(DialogHandle, ListingJob& job) {
-    if (strlen(job.currentPath) > MAX_SEARCHABLE_PATH) return RESULT_CANNOT_OPEN_FOLDER;
+    // Measured once: every record of the scan holds the same folder.
+    size_t folderLength = strlen(job.currentPath);
+    if (folderLength > MAX_SEARCHABLE_PATH) return RESULT_CANNOT_OPEN_FOLDER;
     DirEntry entry;
     DirSearch* search = platform.findFirst(job.currentPath, SEARCH_FULL, &entry);
     if (!search) return RESULT_CANNOT_OPEN_FOLDER;
@@ -32,7 +36,7 @@ int32_t scanFiles(DialogHandle, ListingJob& job) {
         }
         FileEntry& file = job.files[job.fileCount];
         splitFileName(entry.name, file.name, sizeof file.name, file.type, sizeof file.type);
-        copyText(file.folder, sizeof file.folder, job.currentPath);
+        memcpy(file.folder, job.currentPath, folderLength + 1);
         file.sizeHigh = entry.sizeHigh;
         file.sizeLow = entry.sizeLow;
         file.attributes = entry.attributes;
@@ -65,14 +69,97 @@ int compareByLength(const void* a, const void* b) {
     return (x > y) - (x < y);
 }
 
+// The sort runs over small keys rather than the records themselves: each key
+// holds the first 16 bytes of the sort field as two big-endian numbers, so most
+// comparisons touch neither the records nor memory far apart, and each record
+// then moves once. Keys that differ order their records as the full comparison
+// would; equal keys defer to it, so the order is the one qsort gives the records.
+enum { LEAD_WORDS = 2 };
+
+struct SortKey {
+    uint64_t lead[LEAD_WORDS];
+    FileEntry* file;
+};
+
+static void setLead(SortKey& key, const char* text, bool folded) {
+    bool ended = false;
+    for (uint64_t& word : key.lead) {
+        word = 0;
+        for (int i = 0; i < 8; ++i) {
+            unsigned char c = ended ? 0 : static_cast<unsigned char>(*text++);
+            ended = c == 0;
+            word = word << 8 | (folded ? foldAscii(c) : c);
+        }
+    }
+}
+
+template <int (*compare)(const void*, const void*)>
+static int compareKeys(const void* a, const void* b) {
+    const SortKey& x = *static_cast<const SortKey*>(a);
+    const SortKey& y = *static_cast<const SortKey*>(b);
+    for (int i = 0; i < LEAD_WORDS; ++i) {
+        if (x.lead[i] != y.lead[i]) return x.lead[i] < y.lead[i] ? -1 : 1;
+    }
+    // A last byte of 0 means the field ended within the key: equal keys, equal fields.
+    if ((x.lead[LEAD_WORDS - 1] & 0xFF) == 0) return 0;
+    return compare(x.file, y.file);
+}
+
+// Moves each record to the place of its key, following the cycles of the
+// permutation with one record held aside.
+static void applyOrder(FileEntry* files, SortKey* keys, int32_t count) {
+    for (int32_t start = 0; start < count; ++start) {
+        if (keys[start].file == files + start) continue;
+        FileEntry held = files[start];
+        int32_t place = start;
+        for (;;) {
+            FileEntry* source = keys[place].file;
+            keys[place].file = files + place;
+            if (source == files + start) {
+                files[place] = held;
+                break;
+            }
+            files[place] = *source;
+            place = static_cast<int32_t>(source - files);
+        }
+    }
+}
+
 void sortFiles(ListingJob& job) {
     int (*compare)(const void*, const void*) = nullptr;
-    if (job.options & SORT_BY_LENGTH)
+    int (*compareKey)(const void*, const void*) = nullptr;
+    if (job.options & SORT_BY_LENGTH) {
         compare = compareByLength;
-    else if (job.options & SORT_BY_TYPE)
+        compareKey = compareKeys<compareByLength>;
+    } else if (job.options & SORT_BY_TYPE) {
         compare = compareByType;
-    else if (job.options & SORT_BY_NAME)
+        compareKey = compareKeys<compareByType>;
+    } else if (job.options & SORT_BY_NAME) {
         compare = compareByName;
+        compareKey = compareKeys<compareByName>;
+    }
     if (!compare || job.fileCount < 2) return;
-    qsort(job.files, static_cast<size_t>(job.fileCount), sizeof(FileEntry), compare);
+    size_t count = static_cast<size_t>(job.fileCount);
+    // Scratch whose only use is speed: without it the records are sorted in
+    // place, in the same order, so it stays outside the allocations the user
+    // must hear of.
+    SortKey* keys = static_cast<SortKey*>(malloc(count * sizeof(SortKey)));
+    if (!keys) {
+        qsort(job.files, count, sizeof(FileEntry), compare);
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        FileEntry& file = job.files[i];
+        keys[i].file = &file;
+        if (compare == compareByLength) {
+            keys[i].lead[0] = fileLength(file);
+            keys[i].lead[1] = 0;
+        } else {
+            setLead(keys[i], compare == compareByType ? file.type : file.name,
+                    compare == compareByName);
+        }
+    }
+    qsort(keys, count, sizeof(SortKey), compareKey);
+    applyOrder(job.files, keys, job.fileCount);
+    free(keys);
 }

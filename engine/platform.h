@@ -27,7 +27,9 @@ struct DirEntry {
 };
 
 // What a search must fill in: the walk needs only names and the folder bit,
-// which some platforms can give without a call per entry.
+// which some platforms can give without a call per entry, and only the folders
+// among the entries: a names-only search of a folder known to hold no folder
+// may report "." alone.
 enum SearchDetail {
     SEARCH_KINDS_ONLY = 0,
     SEARCH_FULL = 1,

@@ -8,6 +8,10 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 
 #include "calendar.h"
 #include "platform.h"
@@ -17,9 +21,42 @@
 const char PATH_SEPARATOR = '/';
 
 struct DirSearch {
-    DIR* directory;
+    DIR* directory; // null for a folder known to hold no folder, whose search is "." alone
     SearchDetail detail;
+    // Names-only searches only: the folder's own path, and whether the link count
+    // of each subfolder tells whether it holds folders (its device must be the same).
+    char path[PATH_BUFFER];
+    bool linksCountFolders;
+    dev_t device;
 };
+
+// The walk reads every folder only for the folders in it. A folder whose link
+// count is 2 holds none (its "." and its name in the parent): the names-only
+// search that reported it notes its path here, and the walk's search of it,
+// which comes next, is answered without reading it. One listing runs at a time.
+static char knownWithoutFolders[PATH_BUFFER];
+
+// File systems that keep a folder's link count at 2 plus its subfolders.
+static bool linksCountFolders(int descriptor) {
+#ifdef __linux__
+    struct statfs volume;
+    if (fstatfs(descriptor, &volume) != 0) return false;
+    return volume.f_type == EXT4_SUPER_MAGIC || volume.f_type == XFS_SUPER_MAGIC ||
+           volume.f_type == TMPFS_MAGIC;
+#else
+    (void)descriptor;
+    return false;
+#endif
+}
+
+static void noteIfWithoutFolders(DirSearch* search, const char* name) {
+    knownWithoutFolders[0] = '\0';
+    if (!search->linksCountFolders || isDotEntry(name)) return;
+    struct stat info;
+    if (fstatat(dirfd(search->directory), name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(info.st_mode) && info.st_nlink == 2 && info.st_dev == search->device)
+        joinPath(knownWithoutFolders, sizeof knownWithoutFolders, search->path, name);
+}
 
 static void fillFromStat(const struct stat& info, DirEntry* entry) {
     entry->attributes = S_ISDIR(info.st_mode) ? FOLDER_ATTRIBUTE : 0;
@@ -42,7 +79,11 @@ static int fillEntry(DirSearch* search, const struct dirent* record, DirEntry* e
     entry->attributes = record->d_type == DT_DIR ? FOLDER_ATTRIBUTE : 0;
     // The kind from readdir spares a stat where nothing else is needed.
     bool kindKnown = record->d_type != DT_UNKNOWN;
-    if (kindKnown && (search->detail == SEARCH_KINDS_ONLY || record->d_type == DT_DIR)) return 1;
+    if (kindKnown && search->detail == SEARCH_KINDS_ONLY) {
+        if (record->d_type == DT_DIR) noteIfWithoutFolders(search, record->d_name);
+        return 1;
+    }
+    if (kindKnown && record->d_type == DT_DIR) return 1;
     if (isDotEntry(record->d_name)) return 1;
     struct stat info;
     if (fstatat(dirfd(search->directory), record->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -58,6 +99,7 @@ static int fillEntry(DirSearch* search, const struct dirent* record, DirEntry* e
 }
 
 static int posixFindNext(DirSearch* search, DirEntry* entry) {
+    if (!search->directory) return 0;
     for (;;) {
         errno = 0;
         const struct dirent* record = readdir(search->directory);
@@ -67,23 +109,40 @@ static int posixFindNext(DirSearch* search, DirEntry* entry) {
 }
 
 static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
-    DIR* directory = opendir(folder[0] ? folder : ".");
-    if (!directory) return nullptr;
+    bool withoutFolders =
+        detail == SEARCH_KINDS_ONLY && strcmp(folder, knownWithoutFolders) == 0 && folder[0];
+    knownWithoutFolders[0] = '\0';
     DirSearch* search = static_cast<DirSearch*>(malloc(sizeof(DirSearch)));
-    if (!search) {
-        closedir(directory);
+    if (!search) return nullptr;
+    search->detail = detail;
+    search->linksCountFolders = false;
+    search->directory = nullptr;
+    if (withoutFolders) {
+        *entry = DirEntry();
+        copyText(entry->name, sizeof entry->name, ".");
+        entry->attributes = FOLDER_ATTRIBUTE;
+        return search;
+    }
+    search->directory = opendir(folder[0] ? folder : ".");
+    if (!search->directory) {
+        free(search);
         return nullptr;
     }
-    search->directory = directory;
-    search->detail = detail;
+    struct stat info;
+    if (detail == SEARCH_KINDS_ONLY && fstat(dirfd(search->directory), &info) == 0 &&
+        copyText(search->path, sizeof search->path, folder)) {
+        search->device = info.st_dev;
+        search->linksCountFolders = linksCountFolders(dirfd(search->directory));
+    }
     if (posixFindNext(search, entry)) return search;
-    closedir(directory);
+    closedir(search->directory);
     free(search);
     return nullptr;
 }
 
 static void posixFindClose(DirSearch* search) {
-    closedir(search->directory);
+    knownWithoutFolders[0] = '\0';
+    if (search->directory) closedir(search->directory);
     free(search);
 }
 

@@ -13,11 +13,16 @@ static void flush(ReportWriter& report) {
     report.used = 0;
 }
 
+// Room for up to `wanted` more bytes in the buffer, flushing it first when full.
+static size_t room(ReportWriter& report, size_t wanted) {
+    if (report.used == sizeof report.buffer) flush(report);
+    size_t free = sizeof report.buffer - report.used;
+    return wanted < free ? wanted : free;
+}
+
 static void put(ReportWriter& report, const char* bytes, size_t length) {
     while (length > 0) {
-        if (report.used == sizeof report.buffer) flush(report);
-        size_t room = sizeof report.buffer - report.used;
-        size_t taken = length < room ? length : room;
+        size_t taken = room(report, length);
         memcpy(report.buffer + report.used, bytes, taken);
         report.used += taken;
         bytes += taken;
@@ -39,47 +44,67 @@ static void putRepeated(ReportWriter& report, const char* piece, size_t length, 
         put(report, piece, length);
 }
 
+// Padding goes in as whole runs of spaces, not a call per space.
 static void putSpaces(ReportWriter& report, int64_t count) {
-    putRepeated(report, " ", 1, count);
+    while (count > 0) {
+        size_t taken = room(report, static_cast<size_t>(count));
+        memset(report.buffer + report.used, ' ', taken);
+        report.used += taken;
+        count -= static_cast<int64_t>(taken);
+    }
+}
+
+// Writes the decimal digits of `value` so that they end at `end` (20 at most);
+// returns where they start.
+static char* digitsBefore(char* end, uint64_t value) {
+    do {
+        *--end = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    return end;
 }
 
 // Decimal digits of `value`, right-aligned with spaces in at least `width` characters.
 static void putNumber(ReportWriter& report, uint64_t value, int width) {
     char digits[24];
-    size_t start = sizeof digits;
-    do {
-        digits[--start] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    putSpaces(report, width - static_cast<int64_t>(sizeof digits - start));
-    put(report, digits + start, sizeof digits - start);
+    char* start = digitsBefore(digits + sizeof digits, value);
+    size_t count = static_cast<size_t>(digits + sizeof digits - start);
+    putSpaces(report, width - static_cast<int64_t>(count));
+    put(report, start, count);
 }
 
-static void putTwoDigits(ReportWriter& report, int value) {
-    char digits[2] = {static_cast<char>('0' + value / 10 % 10),
-                      static_cast<char>('0' + value % 10)};
-    put(report, digits, 2);
+static char* twoDigits(char* text, int value) {
+    text[0] = static_cast<char>('0' + value / 10 % 10);
+    text[1] = static_cast<char>('0' + value % 10);
+    return text + 2;
 }
 
 // "dd/mm/yyyy hh:mm:ss" in UTC; a time the calendar cannot hold shows as dashes
-// of the same width, so the columns stay aligned.
+// of the same width, so the columns stay aligned. The row's time is built
+// whole, then put once.
 static void putLastWrite(ReportWriter& report, FileTime time) {
     CalendarTime c;
     if (!platform.fileTimeToCalendar(time, &c)) {
         putText(report, "--/--/---- --:--:--");
         return;
     }
-    putTwoDigits(report, c.day);
-    put(report, "/", 1);
-    putTwoDigits(report, c.month);
-    put(report, "/", 1);
-    putNumber(report, static_cast<uint64_t>(c.year), 0);
-    put(report, " ", 1);
-    putTwoDigits(report, c.hour);
-    put(report, ":", 1);
-    putTwoDigits(report, c.minute);
-    put(report, ":", 1);
-    putTwoDigits(report, c.second);
+    char year[24];
+    char* yearStart = digitsBefore(year + sizeof year, static_cast<uint64_t>(c.year));
+    size_t yearLength = static_cast<size_t>(year + sizeof year - yearStart);
+    char text[48];
+    char* end = twoDigits(text, c.day);
+    *end++ = '/';
+    end = twoDigits(end, c.month);
+    *end++ = '/';
+    memcpy(end, yearStart, yearLength);
+    end += yearLength;
+    *end++ = ' ';
+    end = twoDigits(end, c.hour);
+    *end++ = ':';
+    end = twoDigits(end, c.minute);
+    *end++ = ':';
+    end = twoDigits(end, c.second);
+    put(report, text, static_cast<size_t>(end - text));
 }
 
 void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,

@@ -36,10 +36,6 @@ int joinPath(char* target, size_t capacity, const char* parent, const char* name
     return 1;
 }
 
-static inline unsigned char foldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
 int compareIgnoringCase(const char* a, const char* b) {
     const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
     const unsigned char* y = reinterpret_cast<const unsigned char*>(b);

@@ -20,6 +20,11 @@ int joinPath(char* target, size_t capacity, const char* parent, const char* name
 // locale: A to Z count as a to z, then bytes compare as unsigned values.
 int compareIgnoringCase(const char* a, const char* b);
 
+// The byte as compareIgnoringCase sees it: A to Z become a to z.
+inline unsigned char foldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
 // strcmp's order, bytes compared as unsigned values.
 int compareBytes(const char* a, const char* b);
 

@@ -66,4 +66,24 @@ TEST(FullPath, ResolvesDotsByNameAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(fullPath(overlong.c_str(), out, sizeof out), 0);
 }
 
+// The walk skips reading a folder whose link count says it holds no folder; a
+// folder that gains one between two listings must still be found by the second.
+TEST(PosixSearch, FolderThatGainsASubfolderIsWalkedNextTime) {
+    ScopedTempDir dir;
+    dir.makeFolder("t");
+    dir.makeFolder("t/foglia");
+    dir.makeFile("t/foglia/nota.txt", 3);
+    FakePlatform fake;
+    ScopedWorkingDir cwd(dir.path);
+    runListing(nullptr, dir.at("t").c_str(), 1 + 16);
+    std::string first = readFile(dir.at("elenco_dei_files.txt"));
+    EXPECT_NE(first.find("Totale cartelle n 2"), std::string::npos);
+    EXPECT_NE(first.find("nota"), std::string::npos);
+    dir.makeFolder("t/foglia/nuova");
+    runListing(nullptr, dir.at("t").c_str(), 1 + 16);
+    std::string second = readFile(dir.at("elenco_dei_files.txt"));
+    EXPECT_NE(second.find(dir.at("t/foglia/nuova") + "\r\n"), std::string::npos);
+    EXPECT_NE(second.find("Totale cartelle n 3"), std::string::npos);
+}
+
 } // namespace

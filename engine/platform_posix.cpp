@@ -15,7 +15,7 @@
 
 #include "calendar.h"
 #include "platform.h"
-#include "report_file_stdio.h"
+#include "platform_runtime.h"
 #include "text.h"
 
 const char PATH_SEPARATOR = '/';
@@ -154,17 +154,9 @@ static void posixEndDialog(DialogHandle, int) {}
 
 static void posixNoteLeftOut(DialogHandle, const char*, const char*) {}
 
-static void* posixReallocate(void* block, size_t bytes) {
-    if (bytes == 0) {
-        free(block);
-        return nullptr;
-    }
-    return realloc(block, bytes);
-}
-
 const Platform defaultPlatform = {
     posixFindFirst,   posixFindNext,    posixFindClose,   calendarFromFileTime,
-    posixShowMessage, posixEndDialog,   posixNoteLeftOut, posixReallocate,
+    posixShowMessage, posixEndDialog,   posixNoteLeftOut, runtimeReallocate,
     stdioOpenReport,  stdioWriteReport, stdioCloseReport,
 };
 

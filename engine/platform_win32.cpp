@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "platform.h"
-#include "report_file_stdio.h"
+#include "platform_runtime.h"
 #include "text.h"
 
 const char PATH_SEPARATOR = '\\';
@@ -75,17 +75,9 @@ static void win32EndDialog(DialogHandle owner, int result) {
 
 static void win32NoteLeftOut(DialogHandle, const char*, const char*) {}
 
-static void* win32Reallocate(void* block, size_t bytes) {
-    if (bytes == 0) {
-        free(block);
-        return nullptr;
-    }
-    return realloc(block, bytes);
-}
-
 const Platform defaultPlatform = {
     win32FindFirst,   win32FindNext,    win32FindClose,   win32FileTimeToCalendar,
-    win32ShowMessage, win32EndDialog,   win32NoteLeftOut, win32Reallocate,
+    win32ShowMessage, win32EndDialog,   win32NoteLeftOut, runtimeReallocate,
     stdioOpenReport,  stdioWriteReport, stdioCloseReport,
 };
 

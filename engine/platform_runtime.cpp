@@ -1,6 +1,15 @@
-#include "report_file_stdio.h"
+#include "platform_runtime.h"
 
 #include <stdio.h>
+#include <stdlib.h>
+
+void* runtimeReallocate(void* block, size_t bytes) {
+    if (bytes == 0) {
+        free(block);
+        return nullptr;
+    }
+    return realloc(block, bytes);
+}
 
 // Binary mode: the writer puts CR LF itself, so every platform writes the same bytes.
 ReportFile* stdioOpenReport(const char* name) {

@@ -136,25 +136,6 @@ TEST(WalkFolders, GrowthFailureDeepDownStopsTheWholeWalk) {
     EXPECT_EQ(scope.job.depth, 1);
 }
 
-TEST(WalkFolders, FoldersPastThePathLimitAreLeftOutAndAnnounced) {
-    ScopedTempDir dir;
-    // A chain of folders whose paths grow by 20 characters a level, well past 255.
-    std::string relative = "base";
-    dir.makeFolder(relative);
-    for (int level = 0; level < 15; ++level)
-        dir.makeFolder(relative += "/" + std::string(19, 'a' + level));
-    FakePlatform fake;
-    WalkScope scope(dir.at("base"));
-    ASSERT_EQ(walkFolders(nullptr, scope.job), 1);
-    ASSERT_EQ(fake.leftOut.size(), 1u);
-    for (int i = 0; i < scope.job.folderCount; ++i) {
-        char path[PATH_BUFFER];
-        ASSERT_TRUE(folderFullPath(scope.job.folders[i], path, sizeof path));
-        EXPECT_LE(strlen(path), 255u);
-    }
-    EXPECT_GT(fake.leftOut[0].size(), 255u);
-}
-
 TEST(SelectedFolder, SplitAtTheLastSeparator) {
     FolderEntry folder;
     selectedFolderEntry(sep("/Dati/Lettere").c_str(), folder);

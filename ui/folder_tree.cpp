@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "listing_job.h"
+#include "platform.h"
 #include "resource.h"
 #include "text.h"
 
@@ -100,24 +101,19 @@ void addDriveItems(HWND tree) {
 }
 
 void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
-    char pattern[PATH_BUFFER] = "";
-    // A folder too deep for its pattern cannot be searched: it stays without children.
-    if (!appendText(pattern, sizeof pattern, path, strlen(path)) ||
-        !appendText(pattern, sizeof pattern, "\\*.*", 4))
-        return;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern, &entry);
-    if (search == INVALID_HANDLE_VALUE) return;
+    // The engine's own search: a folder too deep for its pattern cannot be
+    // searched either, and stays without children.
+    DirEntry entry;
+    DirSearch* search = platform.findFirst(path, SEARCH_KINDS_ONLY, &entry);
+    if (!search) return;
     size_t pathLength = strlen(path);
     int added = 0;
     do {
-        if (isDotEntry(entry.cFileName) || !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            continue;
+        if (isDotEntry(entry.name) || !(entry.attributes & FOLDER_ATTRIBUTE)) continue;
         // Only folders whose full path fits are offered: any other could be
         // neither shown whole nor listed.
-        if (pathLength + 1 + strlen(entry.cFileName) > MAX_PATH_LENGTH) continue;
-        if (!insertItem(tree, parentItem, TVI_SORT, entry.cFileName, FOLDER_IMAGE,
-                        OPEN_FOLDER_IMAGE)) {
+        if (pathLength + 1 + strlen(entry.name) > MAX_PATH_LENGTH) continue;
+        if (!insertItem(tree, parentItem, TVI_SORT, entry.name, FOLDER_IMAGE, OPEN_FOLDER_IMAGE)) {
             // The count is of the folders this search did add before the refusal.
             char message[PATH_BUFFER];
             snprintf(message, sizeof message, "%s\n%d elementi", path, added);
@@ -125,8 +121,8 @@ void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
             break;
         }
         ++added;
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    } while (platform.findNext(search, &entry));
+    platform.findClose(search);
 }
 
 // The text of `item` into `text` of 260 bytes.

@@ -158,37 +158,49 @@ static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
-// Large enough to live on the heap rather than on a thread's stack.
-static ReportWriter* newWriter() {
-    return static_cast<ReportWriter*>(platform.reallocate(nullptr, sizeof(ReportWriter)));
-}
-
 static int32_t reportOutOfMemory(DialogHandle dialog) {
     platform.showMessage(dialog, OUT_OF_MEMORY);
     platform.endDialog(dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
-int32_t writeFlatReport(DialogHandle dialog, ListingJob& job) {
-    ReportWriter* report = newWriter();
+// An empty line, then "<label><count>" and an empty line: how every report and section ends.
+static void putTotal(ReportWriter& report, const char* label, int32_t count) {
+    putLineEnds(report, 1);
+    putText(report, label);
+    putNumber(report, static_cast<uint64_t>(count), 0);
+    putLineEnds(report, 2);
+}
+
+// Opens the report, has `writeBody` fill it and closes it; the writer, too
+// large for a thread's stack, lives on the heap for that time.
+static int32_t writeReport(DialogHandle dialog, ListingJob& job,
+                           void (*writeBody)(DialogHandle, ListingJob&, ReportWriter&)) {
+    ReportWriter* report =
+        static_cast<ReportWriter*>(platform.reallocate(nullptr, sizeof(ReportWriter)));
     if (!report) return reportOutOfMemory(dialog);
     int32_t result = openReport(dialog, *report);
     if (result == 0) {
-        putText(*report, "Elenco dei file contenuti in");
-        putLineEnds(*report, 1);
-        putText(*report, job.currentPath);
-        putLineEnds(*report, 2);
-        putHeaderTitles(*report, job, " lunghezza", " ultima modifica");
-        for (int32_t i = 0; i < job.fileCount; ++i)
-            writeFileRow(*report, job, job.files[i], 0);
-        putLineEnds(*report, 1);
-        putText(*report, "Totale file n ");
-        putNumber(*report, static_cast<uint64_t>(job.fileCount), 0);
-        putLineEnds(*report, 2);
+        writeBody(dialog, job, *report);
         result = closeReport(dialog, *report);
     }
     platform.reallocate(report, 0);
     return result;
+}
+
+static void writeFlatBody(DialogHandle, ListingJob& job, ReportWriter& report) {
+    putText(report, "Elenco dei file contenuti in");
+    putLineEnds(report, 1);
+    putText(report, job.currentPath);
+    putLineEnds(report, 2);
+    putHeaderTitles(report, job, " lunghezza", " ultima modifica");
+    for (int32_t i = 0; i < job.fileCount; ++i)
+        writeFileRow(report, job, job.files[i], 0);
+    putTotal(report, "Totale file n ", job.fileCount);
+}
+
+int32_t writeFlatReport(DialogHandle dialog, ListingJob& job) {
+    return writeReport(dialog, job, writeFlatBody);
 }
 
 int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {
@@ -203,43 +215,33 @@ int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {
     putHeaderTitles(report, job, "   lunghezza", "  ultima modifica");
     for (int32_t i = 0; i < job.fileCount; ++i)
         writeFileRow(report, job, job.files[i], job.depth);
-    putLineEnds(report, 1);
-    putText(report, "Totale files  ");
-    putNumber(report, static_cast<uint64_t>(job.fileCount), 0);
-    putLineEnds(report, 2);
+    putTotal(report, "Totale files  ", job.fileCount);
     return 0;
 }
 
-int32_t writeTreeReport(DialogHandle dialog, ListingJob& job) {
-    ReportWriter* report = newWriter();
-    if (!report) return reportOutOfMemory(dialog);
-    int32_t result = openReport(dialog, *report);
-    if (result == 0) {
-        putText(*report, "Elenco delle cartelle e file contenuti in ");
-        putText(*report, job.currentPath);
-        putLineEnds(*report, 2);
-        bool memoryReported = false;
-        for (int32_t i = 0; i < job.folderCount; ++i) {
-            const FolderEntry& folder = job.folders[i];
-            folderFullPath(folder, job.currentPath, sizeof job.currentPath);
-            putText(*report, job.currentPath);
-            putLineEnds(*report, 1);
-            job.fileCount = 0;
-            job.depth = folder.depth;
-            job.widestName = 0;
-            if (scanFiles(dialog, job) == RESULT_OUT_OF_MEMORY && !memoryReported) {
-                memoryReported = true;
-                reportOutOfMemory(dialog);
-            }
-            sortFiles(job);
-            writeFolderSection(*report, job);
+static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& report) {
+    putText(report, "Elenco delle cartelle e file contenuti in ");
+    putText(report, job.currentPath);
+    putLineEnds(report, 2);
+    bool memoryReported = false;
+    for (int32_t i = 0; i < job.folderCount; ++i) {
+        const FolderEntry& folder = job.folders[i];
+        folderFullPath(folder, job.currentPath, sizeof job.currentPath);
+        putText(report, job.currentPath);
+        putLineEnds(report, 1);
+        job.fileCount = 0;
+        job.depth = folder.depth;
+        job.widestName = 0;
+        if (scanFiles(dialog, job) == RESULT_OUT_OF_MEMORY && !memoryReported) {
+            memoryReported = true;
+            reportOutOfMemory(dialog);
         }
-        putLineEnds(*report, 1);
-        putText(*report, "Totale cartelle n ");
-        putNumber(*report, static_cast<uint64_t>(job.folderCount), 0);
-        putLineEnds(*report, 2);
-        result = closeReport(dialog, *report);
+        sortFiles(job);
+        writeFolderSection(report, job);
     }
-    platform.reallocate(report, 0);
-    return result;
+    putTotal(report, "Totale cartelle n ", job.folderCount);
+}
+
+int32_t writeTreeReport(DialogHandle dialog, ListingJob& job) {
+    return writeReport(dialog, job, writeTreeBody);
 }

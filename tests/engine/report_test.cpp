@@ -120,15 +120,6 @@ TEST_F(LavoroTest, NoColumnsGivesNamesAndSeparatorOnly) {
               }));
 }
 
-TEST_F(LavoroTest, OrderByTypeAndByLength) {
-    std::string byType = list("Lavoro", 2 + 32);
-    EXPECT_LT(byType.find("LEGGIMI"), byType.find("lettera"));
-    EXPECT_LT(byType.find("lettera"), byType.find("bilancio"));
-    std::string byLength = list("Lavoro", 2 + 64);
-    EXPECT_LT(byLength.find("LEGGIMI"), byLength.find("lettera"));
-    EXPECT_LT(byLength.find("lettera"), byLength.find("bilancio"));
-}
-
 TEST_F(LavoroTest, EarlierLongerReportIsReplacedWhole) {
     list("Lavoro", 31);
     EXPECT_EQ(list("Lavoro/Vuota", 30), crlf({
@@ -222,22 +213,6 @@ TEST(ReportFailures, FailedWriteOrCloseIsNotReportedAsSuccess) {
         EXPECT_EQ(fake.messages[0].caption, "ATTENZIONE");
         EXPECT_EQ(fake.dialogsEnded, 1);
     }
-}
-
-TEST(ReportFailures, ManyFilesPassThroughTheBufferWhole) {
-    ScopedTempDir dir;
-    FakePlatform fake;
-    dir.makeFolder("big");
-    for (int i = 0; i < 2500; ++i)
-        dir.makeFile("big/f" + std::to_string(10000 + i), 1);
-    ScopedWorkingDir cwd(dir.path);
-    runListing(nullptr, dir.at("big").c_str(), 2 + 16);
-    std::string report = readFile(dir.at("elenco_dei_files.txt"));
-    EXPECT_EQ(report.size(), 2500 * std::string("f10000           1  \r\n").size() +
-                                 crlf({"Elenco dei file contenuti in", dir.at("big"), "",
-                                       " lunghezza", "", "", "Totale file n 2500", ""})
-                                     .size());
-    EXPECT_NE(report.find("f12499           1  \r\n\r\nTotale file n 2500\r\n"), std::string::npos);
 }
 
 } // namespace

@@ -133,19 +133,6 @@ TEST(ScanFiles, GrowsByThousandAtTheThousandAndFirstFile) {
     EXPECT_EQ(scope.job.fileCapacity, 2000);
 }
 
-TEST(ScanFiles, FailedGrowthKeepsTheRecordsAlreadyStored) {
-    ScopedTempDir dir;
-    for (int i = 0; i < 1001; ++i)
-        dir.makeFile("f" + std::to_string(i), 0);
-    FakePlatform fake;
-    JobScope scope(dir.path);
-    fake.failAllocationsFrom(fake.allocations + 1);
-    EXPECT_EQ(scanFiles(nullptr, scope.job), -2);
-    EXPECT_EQ(scope.job.fileCount, 1000);
-    EXPECT_EQ(scope.job.fileCapacity, 1000);
-    EXPECT_EQ(strncmp(scope.job.files[999].name, "f", 1), 0);
-}
-
 TEST(FileOrder, ByNameFoldsOnlyAsciiLetters) {
     EXPECT_LT(order(compareByName, entry("_bozza"), entry("Alfa")), 0);
     EXPECT_LT(order(compareByName, entry("Alfa"), entry("beta")), 0);

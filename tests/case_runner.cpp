@@ -37,6 +37,7 @@ struct Case {
     std::vector<std::vector<std::string>> tree; // dir/file/text/link lines, split into words
     std::vector<std::string> faults;            // KIND or KIND:PATH (relative)
     std::string cd;
+    bool top = false; // the tree right under the file system's root
     std::vector<std::string> arguments;
     int status = 0;
     bool stderrGiven = false;
@@ -61,6 +62,11 @@ std::string expandWord(const std::string& raw) {
             size_t close = raw.find('}', i);
             std::string inner = raw.substr(i + 1, close - i - 1);
             size_t star = inner.rfind('*');
+            if (inner.compare(star, 2, "*=") == 0) { // fitted to the root later
+                out += raw.substr(i, close - i + 1);
+                i = close;
+                continue;
+            }
             std::string piece = expandWord(inner.substr(0, star));
             for (int n = std::stoi(inner.substr(star + 1)); n > 0; --n)
                 out += piece;
@@ -166,11 +172,14 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
             current->status = std::stoi(words.at(1));
         } else if (verb == "only") {
             current->only = words.at(1);
+        } else if (verb == "top") {
+            current->top = true;
         } else if (verb == "cd") {
             current->cd = words.at(1);
         } else if (verb == "fault") {
             current->faults.push_back(words.size() > 2 ? words[1] + ":" + words[2] : words.at(1));
-        } else if (verb == "dir" || verb == "file" || verb == "text" || verb == "link") {
+        } else if (verb == "dir" || verb == "file" || verb == "text" || verb == "link" ||
+                   verb == "many") {
             current->tree.push_back(words);
         } else {
             throw std::runtime_error(where + ": unknown line '" + line + "'");
@@ -189,12 +198,42 @@ std::vector<Case> loadCases() {
     return cases;
 }
 
-// "@ROOT@" becomes the folder's path; on Windows, '/' becomes '\' from there to
-// the end of the line.
+// {C*=N} in a path: C repeated until the absolute path, to the end of that
+// component (the next '/' or ':'), is N characters long, wherever the
+// temporary folder is.
+std::string fitToLength(const std::string& path, const std::string& root) {
+    std::string out = path;
+    for (size_t open = out.find('{'); open != std::string::npos; open = out.find('{', open)) {
+        size_t mark = out.find("*=", open);
+        size_t close = out.find('}', open);
+        if (mark == std::string::npos || close == std::string::npos || mark > close) {
+            ++open;
+            continue;
+        }
+        std::string piece = out.substr(open + 1, mark - open - 1);
+        size_t wanted = std::stoul(out.substr(mark + 2, close - mark - 2));
+        size_t componentEnd = std::min(out.find_first_of("/:", close), out.size());
+        size_t fixed = root.size() + 1 + open + (componentEnd - close - 1);
+        std::string filler;
+        while (fixed + filler.size() < wanted)
+            filler += piece;
+        out.replace(open, close - open + 1, filler);
+    }
+    return out;
+}
+
+// "@ROOT@" becomes the folder's path, and {C*=N} behind it is fitted; on
+// Windows, '/' becomes '\' from there to the end of the line.
 std::string placeRoot(std::string text, const std::string& root) {
     for (size_t at = text.find(ROOT); at != std::string::npos; at = text.find(ROOT, at)) {
         text.replace(at, sizeof ROOT - 1, root);
-        size_t lineEnd = std::min(text.find('\n', at), text.size());
+        size_t lineEnd = std::min(text.find_first_of("\r\n", at), text.size());
+        size_t relative = at + root.size() + 1;
+        if (relative < lineEnd) {
+            std::string fitted = fitToLength(text.substr(relative, lineEnd - relative), root);
+            text.replace(relative, lineEnd - relative, fitted);
+            lineEnd = relative + fitted.size();
+        }
         if (WINDOWS) std::replace(text.begin() + at, text.begin() + lineEnd, '/', '\\');
         at += root.size();
     }
@@ -252,7 +291,7 @@ void makeParents(const ScopedTempDir& dir, const std::string& relative) {
 
 void makeTree(const ScopedTempDir& dir, const std::vector<std::vector<std::string>>& tree) {
     for (const std::vector<std::string>& words : tree) {
-        const std::string& path = words.at(1);
+        const std::string path = fitToLength(words.at(1), dir.path);
         makeParents(dir, words[0] == "dir" ? path + "/" : path);
         if (words[0] == "file") {
             uint64_t length = words.size() > 2 ? std::stoull(words[2]) : 0;
@@ -271,6 +310,9 @@ void makeTree(const ScopedTempDir& dir, const std::vector<std::vector<std::strin
             std::ofstream(std::filesystem::u8path(dir.at(path)), std::ios::binary) << content;
         } else if (words[0] == "link") {
             dir.makeLink(path, words.at(2));
+        } else if (words[0] == "many") {
+            for (int i = std::stoi(words.at(2)) - 1; i >= 0; --i)
+                dir.makeFile(path + std::to_string(i), 0);
         }
     }
 }
@@ -287,7 +329,7 @@ TEST_P(CaseTest, Holds) {
     SCOPED_TRACE(c.where);
     if ((c.only == "linux" && WINDOWS) || (c.only == "windows" && !WINDOWS))
         GTEST_SKIP() << "holds on " << c.only << " only";
-    ScopedTempDir dir;
+    ScopedTempDir dir(c.top);
     makeTree(dir, c.tree);
     std::string root = dir.path;
     std::string faults;
@@ -295,7 +337,10 @@ TEST_P(CaseTest, Holds) {
         size_t colon = fault.find(':');
         std::string kind = fault.substr(0, colon);
         faults += (faults.empty() ? "" : "|") + kind;
-        if (colon != std::string::npos) faults += ":" + dir.at(fault.substr(colon + 1));
+        if (colon == std::string::npos) continue;
+        std::string argument = fault.substr(colon + 1);
+        bool isFolder = kind == "unreadable" || kind == "vanish";
+        faults += ":" + (isFolder ? dir.at(argument) : argument);
     }
     std::string arguments = quoteArgument(faults);
     for (const std::string& word : c.arguments)

@@ -8,7 +8,8 @@
 #include <string>
 
 struct ScopedTempDir {
-    ScopedTempDir();
+    // In the temporary folder, or with `atTop` right under the file system's root.
+    explicit ScopedTempDir(bool atTop = false);
     ~ScopedTempDir();
     ScopedTempDir(const ScopedTempDir&) = delete;
     ScopedTempDir& operator=(const ScopedTempDir&) = delete;

@@ -24,8 +24,10 @@ static std::string temporaryRoot() {
     return root;
 }
 
-ScopedTempDir::ScopedTempDir() {
+ScopedTempDir::ScopedTempDir(bool atTop) {
     std::string root = temporaryRoot();
+    if (atTop) root.resize(2); // the drive
+
     for (unsigned attempt = 0;; ++attempt) {
         path = root + "\\zarpello-" + std::to_string(GetCurrentProcessId()) + "-" +
                std::to_string(GetTickCount() + attempt);

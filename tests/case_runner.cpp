@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "case_runner.h"
 #include "process.h"
 #include "temp_dir.h"
+
+void (*runDialogSteps)(const DialogSteps& steps) = nullptr;
 
 namespace {
 
@@ -39,6 +42,7 @@ struct Case {
     std::string cd;
     bool top = false; // the tree right under the file system's root
     std::vector<std::string> arguments;
+    DialogSteps steps; // a dialog case: the user's steps in place of a command
     int status = 0;
     bool stderrGiven = false;
     std::vector<std::string> stderrLines;
@@ -56,7 +60,7 @@ std::string expandWord(const std::string& raw) {
                 out += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
                 i += 2;
             } else {
-                out += next;
+                out += next == 'n' ? '\n' : next;
             }
         } else if (c == '{' && raw.find('}', i) != std::string::npos) {
             size_t close = raw.find('}', i);
@@ -166,7 +170,9 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
         }
         std::vector<std::string> words = splitWords(line);
         const std::string& verb = words.at(0);
-        if (verb == "$") {
+        if (verb == ">") {
+            current->steps.emplace_back(words.begin() + 1, words.end());
+        } else if (verb == "$") {
             current->arguments.assign(words.begin() + 2, words.end());
         } else if (verb == "?") {
             current->status = std::stoi(words.at(1));
@@ -317,6 +323,30 @@ void makeTree(const ScopedTempDir& dir, const std::vector<std::vector<std::strin
     }
 }
 
+// The files and standard output a case names, byte for byte.
+void checkOutputs(const Case& c, const ScopedTempDir& dir, const std::string& out,
+                  const std::string& root) {
+    for (const Output& output : c.outputs) {
+        std::string where;
+        if (startsWith(output.file, ROOT))
+            where = placeRoot(output.file, root);
+        else if (!output.file.empty())
+            where = dir.at(c.cd.empty() ? output.file
+                                        : fitToLength(c.cd, dir.path) + "/" + output.file);
+        std::string actual = output.file.empty() ? out : readFile(where);
+        if (!output.present) {
+            EXPECT_FALSE(fileExists(where)) << where << " exists";
+            continue;
+        }
+        if (!output.file.empty()) {
+            EXPECT_TRUE(fileExists(where)) << where << " is missing";
+        }
+        std::string expected = placeRoot(output.bytes, root);
+        EXPECT_TRUE(actual == expected) << (output.file.empty() ? "standard output" : output.file)
+                                        << ": " << difference(expected, actual);
+    }
+}
+
 // GoogleTest names a failing case by where it stands, not by its bytes.
 void PrintTo(const Case& c, std::ostream* out) {
     *out << c.where;
@@ -342,10 +372,23 @@ TEST_P(CaseTest, Holds) {
         bool isFolder = kind == "unreadable" || kind == "vanish";
         faults += ":" + (isFolder ? dir.at(argument) : argument);
     }
+    if (runDialogSteps || !c.steps.empty()) {
+        if (!runDialogSteps || c.steps.empty())
+            GTEST_SKIP() << (c.steps.empty() ? "not a dialog case" : "a dialog case");
+        DialogSteps steps = c.steps;
+        for (std::vector<std::string>& step : steps)
+            for (std::string& word : step)
+                word = placeRoot(word, root);
+        ScopedWorkingDir cwd(dir.at(fitToLength(c.cd, root)));
+        runDialogSteps(steps);
+        checkOutputs(c, dir, "", root);
+        return;
+    }
     std::string arguments = quoteArgument(faults);
     for (const std::string& word : c.arguments)
         arguments += " " + quoteArgument(placeRoot(word, root));
-    ProgramRun run = runProgram(programPath("faulty_elenco"), arguments, dir.at(c.cd));
+    ProgramRun run =
+        runProgram(programPath("faulty_elenco"), arguments, dir.at(fitToLength(c.cd, root)));
 
     EXPECT_EQ(run.status, c.status) << "standard error:\n" << run.err;
     std::vector<std::string> errLines;
@@ -366,24 +409,7 @@ TEST_P(CaseTest, Holds) {
         expectedErrText += line + "\n";
     EXPECT_TRUE(errMatches) << "standard error: " << difference(expectedErrText, run.err);
 
-    for (const Output& output : c.outputs) {
-        std::string where;
-        if (startsWith(output.file, ROOT))
-            where = placeRoot(output.file, root);
-        else if (!output.file.empty())
-            where = dir.at(c.cd.empty() ? output.file : c.cd + "/" + output.file);
-        std::string actual = output.file.empty() ? run.out : readFile(where);
-        if (!output.present) {
-            EXPECT_FALSE(fileExists(where)) << where << " exists";
-            continue;
-        }
-        if (!output.file.empty()) {
-            EXPECT_TRUE(fileExists(where)) << where << " is missing";
-        }
-        std::string expected = placeRoot(output.bytes, root);
-        EXPECT_TRUE(actual == expected) << (output.file.empty() ? "standard output" : output.file)
-                                        << ": " << difference(expected, actual);
-    }
+    checkOutputs(c, dir, run.out, root);
 }
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) {

@@ -44,7 +44,6 @@ struct Case {
     std::vector<std::string> arguments;
     DialogSteps steps; // a dialog case: the user's steps in place of a command
     int status = 0;
-    bool stderrGiven = false;
     std::vector<std::string> stderrLines;
     std::vector<Output> outputs;
 };
@@ -107,6 +106,20 @@ bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+// The lines of a text, without their ends (CR ignored) and trailing empty lines.
+std::vector<std::string> textLines(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    std::vector<std::string> lines;
+    for (size_t from = 0; from < text.size();) {
+        size_t end = std::min(text.find('\n', from), text.size());
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
 // The cases of one file. A block's bytes run from the end of its marker line
 // to the start of the next line that begins with "=== " or "--- ".
 void parseFile(const std::string& path, const std::string& group, std::vector<Case>& cases) {
@@ -146,17 +159,7 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
             at = blockEnd;
             std::vector<std::string> words = splitWords(line.substr(4));
             if (words.at(0) == "stderr") {
-                current->stderrGiven = true;
-                std::string lines = block;
-                lines.erase(std::remove(lines.begin(), lines.end(), '\r'), lines.end());
-                for (size_t from = 0; from < lines.size();) {
-                    size_t lineEnd = lines.find('\n', from);
-                    if (lineEnd == std::string::npos) lineEnd = lines.size();
-                    current->stderrLines.push_back(lines.substr(from, lineEnd - from));
-                    from = lineEnd + 1;
-                }
-                while (!current->stderrLines.empty() && current->stderrLines.back().empty())
-                    current->stderrLines.pop_back();
+                current->stderrLines = textLines(block);
             } else {
                 Output output;
                 output.present = words[0] != "no";
@@ -391,11 +394,7 @@ TEST_P(CaseTest, Holds) {
         runProgram(programPath("faulty_elenco"), arguments, dir.at(fitToLength(c.cd, root)));
 
     EXPECT_EQ(run.status, c.status) << "standard error:\n" << run.err;
-    std::vector<std::string> errLines;
-    for (std::string line : linesOf(run.err)) {
-        if (!line.empty() && line.back() == '\n') line.pop_back();
-        errLines.push_back(line);
-    }
+    std::vector<std::string> errLines = textLines(run.err);
     std::vector<std::string> expectedErr;
     for (const std::string& line : c.stderrLines)
         expectedErr.push_back(placeRoot(line, root));

@@ -54,6 +54,10 @@ void ScopedTempDir::makeFile(const std::string& relative, uint64_t length,
     check(sized && timed, "size or time of " + relative);
 }
 
+void ScopedTempDir::makeLink(const std::string& relative, const std::string& target) const {
+    check(symlink(target.c_str(), at(relative).c_str()) == 0, "symlink " + relative);
+}
+
 ScopedWorkingDir::ScopedWorkingDir(const std::string& folder) {
     char current[PATH_MAX];
     check(getcwd(current, sizeof current) != nullptr, "getcwd");

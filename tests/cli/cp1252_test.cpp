@@ -23,6 +23,7 @@ TEST(Cp1252, FromUtf8OnEveryBoundary) {
         {"e\xCC\x81", "e?", "1"},
         {"a\xE2\x82", "a\xE2\x82", "3"},
         {"\xC0\xAF", "\xC0\xAF", "2"},
+        {"\xE0\x80\xAF", "\xE0\x80\xAF", "3"},
         {"\xED\xA0\x80", "\xED\xA0\x80", "3"},
         {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80", "4"},
         {"caff\xE8", "caff\xE8", "5"},

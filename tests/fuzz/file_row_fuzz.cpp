@@ -25,7 +25,10 @@ static int collectWrite(ReportFile*, const char* bytes, size_t length) {
     return 1;
 }
 
-static std::string padded(const std::string& text, int64_t width) {
+// The text as the report shows it, control characters as '?', padded to `width`.
+static std::string padded(std::string text, int64_t width) {
+    for (char& c : text)
+        if ((c >= 0 && c < 0x20) || c == 0x7F) c = '?';
     return width > static_cast<int64_t>(text.size()) ? text + std::string(width - text.size(), ' ')
                                                      : text;
 }

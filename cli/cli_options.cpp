@@ -16,6 +16,9 @@ const char CLI_USAGE[] =
     "                          1 subfolders, 2 length, 4 type, 8 last write,\n"
     "                          16 by name, 32 by type, 64 by length; default 31\n"
     "  -o, --output=FILE       write the report to FILE; '-' is standard output\n"
+    "      --encoding=NAME     the report's names and paths in NAME: windows-1252\n"
+    "                          (default: other characters become '?') or utf-8\n"
+    "                          (as they are, aligned by display columns)\n"
     "  -q, --quiet             no progress line on standard error\n"
     "      --help              show this help and exit\n"
     "      --version           show the version and exit\n"
@@ -50,6 +53,12 @@ static int parseSortKey(const char* key, ListingOptions& flags) {
     if (strcmp(key, "length") == 0) bit = SORT_BY_LENGTH;
     if (!bit) return 0;
     flags = (flags & ~SORT_BITS) | bit;
+    return 1;
+}
+
+static int parseEncoding(const char* name, bool& utf8) {
+    if (strcmp(name, "utf-8") != 0 && strcmp(name, "windows-1252") != 0) return 0;
+    utf8 = name[0] == 'u';
     return 1;
 }
 
@@ -102,6 +111,10 @@ int parseCliOptions(int argc, char** argv, CliOptions& options, char* error, siz
                 if (!value || !parseWord(value, options.word))
                     return fail(error, errorCapacity, "invalid option word", value ? value : "");
                 wordGiven = true;
+            } else if (isLong(arg, "--encoding")) {
+                value = longValue(arg, 10, argc, argv, i);
+                if (!value || !parseEncoding(value, options.utf8))
+                    return fail(error, errorCapacity, "invalid encoding", value ? value : "");
             } else if (isLong(arg, "--output")) {
                 value = longValue(arg, 8, argc, argv, i);
                 if (!value || !*value) return fail(error, errorCapacity, "missing file for", arg);

@@ -9,6 +9,7 @@ struct CliOptions {
     ListingOptions word; // the flags' word, or the one given with --options
     const char* folder;
     const char* output; // null: the report's own name; "-": standard output
+    bool utf8;          // --encoding=utf-8: names and paths as they are, padded by display columns
     bool quiet;
     bool help;
     bool version;

@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+#include "utf8.h"
+
 // Code points of 0x80 to 0x9F; 0 where Windows-1252 leaves the byte undefined.
 static const uint16_t HIGH_CONTROLS[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -33,4 +35,31 @@ size_t cp1252ToUtf8(const char* text, char* target, size_t capacity) {
     }
     if (capacity > 0) target[used] = '\0';
     return used;
+}
+
+// The byte of `point`, or '?' when Windows-1252 has none (the undefined
+// 0x81, 0x8D, 0x8F, 0x90 and 0x9D included, as the C1 controls are).
+static char byteOf(uint32_t point) {
+    if (point < 0x80 || (point >= 0xA0 && point <= 0xFF)) return static_cast<char>(point);
+    for (int i = 0; i < 32; ++i) {
+        if (HIGH_CONTROLS[i] != 0 && HIGH_CONTROLS[i] == point) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+int utf8ToCp1252(const char* text, char* target, size_t capacity) {
+    if (capacity == 0) return 0;
+    size_t used = 0;
+    while (*text) {
+        if (used + 1 == capacity) {
+            target[used] = '\0';
+            return 0;
+        }
+        uint32_t point = 0;
+        size_t length = decodeUtf8(text, point);
+        target[used++] = length ? byteOf(point) : *text;
+        text += length ? length : 1;
+    }
+    target[used] = '\0';
+    return 1;
 }

@@ -15,6 +15,7 @@
 #include "listing_run.h"
 #include "messages.h"
 #include "platform.h"
+#include "report_names.h"
 
 static const char VERSION[] = "elenco (Zarpello) 1.0.0\n";
 
@@ -28,7 +29,9 @@ enum ExitStatus {
 
 // What the engine's "dialog" is to this front end.
 struct Session {
-    char folder[PATH_BUFFER];
+    char folder[8192];
+    char reportFolder[PATH_BUFFER]; // the folder as the engine sees it
+    bool utf8;
     char output[8192];
     bool toStandardOutput;
     bool progress;
@@ -109,8 +112,12 @@ static void cliEndDialog(DialogHandle, int) {}
 static void cliNoteLeftOut(DialogHandle, const char* parent, const char* name) {
     ++session.leftOut;
     clearProgress();
-    fprintf(stderr, "elenco: %s%c%s: left out, its path would exceed %d characters\n", parent,
-            PATH_SEPARATOR, name, MAX_SEARCHABLE_PATH);
+    char path[PATH_BUFFER * 3];
+    snprintf(path, sizeof path, "%s%c%s", parent, PATH_SEPARATOR, name);
+    char shown[PATH_BUFFER * 9];
+    if (!session.utf8) cp1252ToUtf8(path, shown, sizeof shown);
+    fprintf(stderr, "elenco: %s: left out, its path would exceed %d characters\n",
+            session.utf8 ? path : shown, MAX_SEARCHABLE_PATH);
 }
 
 static ReportFile* cliOpenReport(const char* name) {
@@ -137,7 +144,22 @@ int runElenco(int argc, char** argv) {
     if (options.help) return fputs(CLI_USAGE, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
     if (options.version) return fputs(VERSION, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
 
-    if (!fullPath(options.folder, session.folder, sizeof session.folder)) {
+    inner = platform;
+    platform.findFirst = countingFindFirst;
+    platform.findNext = countingFindNext;
+    platform.showMessage = cliShowMessage;
+    platform.endDialog = cliEndDialog;
+    platform.noteLeftOut = cliNoteLeftOut;
+    platform.openReport = cliOpenReport;
+    platform.closeReport = cliCloseReport;
+    // Over the counting searches, so that the counts see the names as listed.
+    if (!useReportEncoding(options.utf8))
+        return usageError("--encoding=utf-8 needs the Linux build: this one reads names in "
+                          "Windows-1252");
+    session.utf8 = options.utf8;
+
+    if (!fullPath(options.folder, session.folder, sizeof session.folder) ||
+        !reportPath(session.folder, session.reportFolder, sizeof session.reportFolder)) {
         fprintf(stderr, "elenco: %s: Invalid handle: the full path exceeds %d characters\n",
                 options.folder, MAX_PATH_LENGTH);
         return EXIT_FOLDER_UNREADABLE;
@@ -151,16 +173,7 @@ int runElenco(int argc, char** argv) {
     session.progress = !options.quiet && isatty(STDERR_FILENO);
     session.lastProgress = std::chrono::steady_clock::now();
 
-    inner = platform;
-    platform.findFirst = countingFindFirst;
-    platform.findNext = countingFindNext;
-    platform.showMessage = cliShowMessage;
-    platform.endDialog = cliEndDialog;
-    platform.noteLeftOut = cliNoteLeftOut;
-    platform.openReport = cliOpenReport;
-    platform.closeReport = cliCloseReport;
-
-    runListing(&session, session.folder, options.word);
+    runListing(&session, session.reportFolder, options.word);
     clearProgress();
     if (session.leftOut > 0)
         fprintf(stderr, "elenco: %ld folder(s) left out of the listing\n", session.leftOut);

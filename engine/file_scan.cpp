@@ -43,7 +43,7 @@ int32_t scanFiles(DialogHandle, ListingJob& job) {
         file.lastAccess = entry.lastAccess;
         file.lastWrite = entry.lastWrite;
         file.depth = job.depth;
-        int32_t nameLength = static_cast<int32_t>(strlen(file.name));
+        int32_t nameLength = static_cast<int32_t>(textColumns(file.name));
         if (nameLength > job.widestName) job.widestName = nameLength;
         ++job.fileCount;
     } while (platform.findNext(search, &entry));

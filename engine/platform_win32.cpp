@@ -1,9 +1,11 @@
 // The platform layer on Windows: ANSI calls throughout, since the system's text
-// is 8-bit in the code page Windows-1252.
+// is 8-bit in the code page Windows-1252. Folders are searched through the
+// wide calls only to tell which ANSI names lead back to their folders.
 #include <windows.h>
 
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "platform.h"
 #include "platform_runtime.h"
@@ -11,45 +13,98 @@
 
 const char PATH_SEPARATOR = '\\';
 
-static HANDLE handleOf(DirSearch* search) {
-    return reinterpret_cast<HANDLE>(search);
+struct DirSearch {
+    HANDLE handle;
+    char folder[PATH_BUFFER];
+};
+
+// Folders that no ANSI path reaches (their name has no ANSI form and the
+// volume keeps no short names): their searches fail, as for any folder that
+// cannot be read. Rare, so a plain list.
+static char (*unreachable)[PATH_BUFFER];
+static size_t unreachableCount;
+
+static bool isUnreachable(const char* folder) {
+    for (size_t i = 0; i < unreachableCount; ++i) {
+        if (strcmp(unreachable[i], folder) == 0) return true;
+    }
+    return false;
+}
+
+static void noteUnreachable(const char* folder, const char* name) {
+    char path[PATH_BUFFER];
+    if (!joinPath(path, sizeof path, folder, name) || isUnreachable(path)) return;
+    void* grown = realloc(unreachable, (unreachableCount + 1) * sizeof *unreachable);
+    if (!grown) return;
+    unreachable = static_cast<char(*)[PATH_BUFFER]>(grown);
+    copyText(unreachable[unreachableCount++], PATH_BUFFER, path);
 }
 
 static FileTime fromFiletime(const FILETIME& time) {
     return {time.dwLowDateTime, time.dwHighDateTime};
 }
 
-static void fillEntry(const WIN32_FIND_DATAA& data, DirEntry* entry) {
-    copyText(entry->name, sizeof entry->name, data.cFileName);
+// The name as the ANSI search gives it ('?' or a look-alike for a character
+// the code page lacks). Returns whether it names the same entry again.
+static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
+    name[0] = '\0';
+    if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, name, static_cast<int>(capacity), nullptr,
+                             nullptr))
+        return false;
+    wchar_t back[MAX_PATH];
+    return MultiByteToWideChar(CP_ACP, 0, name, -1, back, MAX_PATH) && wcscmp(back, wide) == 0;
+}
+
+// Files keep the ANSI name; a folder whose ANSI name would lead nowhere, or to
+// another folder, goes by its short name, which is a real path to it.
+static void fillEntry(const DirSearch* search, const WIN32_FIND_DATAW& data, DirEntry* entry) {
     entry->attributes = data.dwFileAttributes;
     entry->sizeHigh = data.nFileSizeHigh;
     entry->sizeLow = data.nFileSizeLow;
     entry->lastAccess = fromFiletime(data.ftLastAccessTime);
     entry->lastWrite = fromFiletime(data.ftLastWriteTime);
+    if (ansiName(data.cFileName, entry->name, sizeof entry->name)) return;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    char shortName[16];
+    if (data.cAlternateFileName[0] &&
+        ansiName(data.cAlternateFileName, shortName, sizeof shortName)) {
+        copyText(entry->name, sizeof entry->name, shortName);
+        return;
+    }
+    noteUnreachable(search->folder, entry->name);
 }
 
 // The search reports every detail at once, so `detail` changes nothing here.
 static DirSearch* win32FindFirst(const char* folder, SearchDetail, DirEntry* entry) {
     char pattern[PATH_BUFFER] = "";
-    if (!copyText(pattern, sizeof pattern, folder) ||
+    if (isUnreachable(folder) || !copyText(pattern, sizeof pattern, folder) ||
         !appendText(pattern, sizeof pattern, "\\*.*", 4))
         return nullptr;
-    WIN32_FIND_DATAA data;
-    HANDLE handle = FindFirstFileA(pattern, &data);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    fillEntry(data, entry);
-    return reinterpret_cast<DirSearch*>(handle);
+    wchar_t widePattern[PATH_BUFFER];
+    if (!MultiByteToWideChar(CP_ACP, 0, pattern, -1, widePattern, PATH_BUFFER)) return nullptr;
+    DirSearch* search = static_cast<DirSearch*>(malloc(sizeof(DirSearch)));
+    if (!search) return nullptr;
+    WIN32_FIND_DATAW data;
+    search->handle = FindFirstFileW(widePattern, &data);
+    if (search->handle == INVALID_HANDLE_VALUE) {
+        free(search);
+        return nullptr;
+    }
+    copyText(search->folder, sizeof search->folder, folder);
+    fillEntry(search, data, entry);
+    return search;
 }
 
 static int win32FindNext(DirSearch* search, DirEntry* entry) {
-    WIN32_FIND_DATAA data;
-    if (!FindNextFileA(handleOf(search), &data)) return 0;
-    fillEntry(data, entry);
+    WIN32_FIND_DATAW data;
+    if (!FindNextFileW(search->handle, &data)) return 0;
+    fillEntry(search, data, entry);
     return 1;
 }
 
 static void win32FindClose(DirSearch* search) {
-    FindClose(handleOf(search));
+    FindClose(search->handle);
+    free(search);
 }
 
 static int win32FileTimeToCalendar(FileTime time, CalendarTime* calendar) {

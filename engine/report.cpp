@@ -34,6 +34,26 @@ static void putText(ReportWriter& report, const char* text) {
     put(report, text, strlen(text));
 }
 
+// Names and paths: a control character would break its line or its columns,
+// so each is written as '?'.
+static void putName(ReportWriter& report, const char* name, size_t length) {
+    while (length > 0) {
+        size_t taken = room(report, length);
+        char* out = report.buffer + report.used;
+        for (size_t i = 0; i < taken; ++i) {
+            unsigned char c = static_cast<unsigned char>(name[i]);
+            out[i] = c < 0x20 || c == 0x7F ? '?' : name[i];
+        }
+        report.used += taken;
+        name += taken;
+        length -= taken;
+    }
+}
+
+static void putPath(ReportWriter& report, const char* path) {
+    putName(report, path, strlen(path));
+}
+
 static void putLineEnds(ReportWriter& report, int count) {
     for (int i = 0; i < count; ++i)
         put(report, "\r\n", 2);
@@ -111,13 +131,11 @@ void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& 
                   int32_t levels) {
     putRepeated(report, "... ", 4, levels);
     if (job.options & SHOW_TYPE) {
-        size_t typeLength = strlen(file.type);
-        put(report, file.type, typeLength);
-        putSpaces(report, 6 - static_cast<int64_t>(typeLength));
+        putName(report, file.type, strlen(file.type));
+        putSpaces(report, 6 - static_cast<int64_t>(textColumns(file.type)));
     }
-    size_t nameLength = strlen(file.name);
-    put(report, file.name, nameLength);
-    putSpaces(report, job.widestName - static_cast<int64_t>(nameLength));
+    putName(report, file.name, strlen(file.name));
+    putSpaces(report, job.widestName - static_cast<int64_t>(textColumns(file.name)));
     put(report, "  ", 2);
     if (job.options & SHOW_LENGTH) {
         putNumber(report, fileLength(file), 10);
@@ -191,7 +209,7 @@ static int32_t writeReport(DialogHandle dialog, ListingJob& job,
 static void writeFlatBody(DialogHandle, ListingJob& job, ReportWriter& report) {
     putText(report, "Elenco dei file contenuti in");
     putLineEnds(report, 1);
-    putText(report, job.currentPath);
+    putPath(report, job.currentPath);
     putLineEnds(report, 2);
     putHeaderTitles(report, job, " lunghezza", " ultima modifica");
     for (int32_t i = 0; i < job.fileCount; ++i)
@@ -221,13 +239,13 @@ int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {
 
 static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& report) {
     putText(report, "Elenco delle cartelle e file contenuti in ");
-    putText(report, job.currentPath);
+    putPath(report, job.currentPath);
     putLineEnds(report, 2);
     bool memoryReported = false;
     for (int32_t i = 0; i < job.folderCount; ++i) {
         const FolderEntry& folder = job.folders[i];
         folderFullPath(folder, job.currentPath, sizeof job.currentPath);
-        putText(report, job.currentPath);
+        putPath(report, job.currentPath);
         putLineEnds(report, 1);
         job.fileCount = 0;
         job.depth = folder.depth;

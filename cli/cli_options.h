@@ -9,6 +9,7 @@ struct CliOptions {
     ListingOptions word; // the flags' word, or the one given with --options
     const char* folder;
     const char* output; // null: the report's own name; "-": standard output
+    int jobs;           // threads reading folders (-j); 0: one per core
     bool quiet;
     bool help;
     bool version;

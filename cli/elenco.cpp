@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 
 #include "cli_options.h"
 #include "console.h"
@@ -13,6 +14,7 @@
 #include "listing_run.h"
 #include "messages.h"
 #include "platform.h"
+#include "read_ahead.h"
 
 static const char VERSION[] = "elenco (Zarpello) 1.0.0\n";
 
@@ -40,6 +42,8 @@ struct Session {
 };
 
 static Session session;
+// The searches below the counting ones.
+static Platform below;
 
 static void clearProgress() {
     if (session.progress) fputs("\r\033[K", stderr);
@@ -57,14 +61,14 @@ static void showProgress() {
 static DirSearch* countingFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
     session.lastDetail = detail;
     if (detail == SEARCH_KINDS_ONLY) ++session.foldersSeen;
-    DirSearch* search = defaultPlatform.findFirst(folder, detail, entry);
+    DirSearch* search = below.findFirst(folder, detail, entry);
     if (search && detail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
     return search;
 }
 
 static int countingFindNext(DirSearch* search, DirEntry* entry) {
-    if (!defaultPlatform.findNext(search, entry)) return 0;
+    if (!below.findNext(search, entry)) return 0;
     if (session.lastDetail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
     if ((++session.entriesSeen & 1023) == 0) showProgress();
@@ -147,6 +151,9 @@ int main(int argc, char** argv) {
     session.progress = !options.quiet && isatty(STDERR_FILENO);
     session.lastProgress = std::chrono::steady_clock::now();
 
+    installReadAhead(options.jobs ? options.jobs
+                                  : static_cast<int>(std::thread::hardware_concurrency()));
+    below = platform;
     platform.findFirst = countingFindFirst;
     platform.findNext = countingFindNext;
     platform.showMessage = cliShowMessage;

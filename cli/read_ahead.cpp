@@ -110,22 +110,30 @@ Slot readFolder(int32_t index) {
     return slot;
 }
 
+bool mayReadOn() {
+    return nextToRead < plannedCount && nextToRead < nextWanted + WINDOW;
+}
+
+// Takes the next folder no thread has taken and reads it into its slot; the
+// lock is let go meanwhile.
+void readNext(std::unique_lock<std::mutex>& held) {
+    int32_t index = nextToRead++;
+    // The folder WINDOW places back has been taken by the report: the slot is free.
+    Slot& slot = slots[index % WINDOW];
+    slot = {index, SLOT_READING, nullptr, 0};
+    held.unlock();
+    Slot read = readFolder(index);
+    held.lock();
+    slot = read;
+    changed.notify_all();
+}
+
 void readAhead() {
     std::unique_lock<std::mutex> held(lock);
     for (;;) {
-        changed.wait(held, [] {
-            return stopping || (nextToRead < plannedCount && nextToRead < nextWanted + WINDOW);
-        });
+        changed.wait(held, [] { return stopping || mayReadOn(); });
         if (stopping) return;
-        int32_t index = nextToRead++;
-        // The folder WINDOW places back has been taken by the report: the slot is free.
-        Slot& slot = slots[index % WINDOW];
-        slot = {index, SLOT_READING, nullptr, 0};
-        held.unlock();
-        Slot read = readFolder(index);
-        held.lock();
-        slot = read;
-        changed.notify_all();
+        readNext(held);
     }
 }
 
@@ -171,7 +179,13 @@ DirSearch* aheadFindFirst(const char* folder, SearchDetail detail, DirEntry* ent
             return below.findFirst(folder, detail, entry);
         }
         Slot& slot = slots[index % WINDOW];
-        changed.wait(held, [&] { return slot.index == index && slot.state != SLOT_READING; });
+        // Waiting for a reader, the report's thread reads ahead too.
+        while (slot.index != index || slot.state == SLOT_READING) {
+            if (mayReadOn())
+                readNext(held);
+            else
+                changed.wait(held);
+        }
         Slot taken = slot;
         slot = {-1, SLOT_LEFT, nullptr, 0};
         // Only now may a reader take the slot for the folder WINDOW places on.

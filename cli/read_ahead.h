@@ -9,7 +9,8 @@
 // report's own thread when its turn comes, as without reading ahead.
 enum { READ_AHEAD_BYTES = 4 * 1024 * 1024 };
 
-// Places reading ahead, with `threads` - 1 readers, between the engine and the
+// Places reading ahead, with `threads` - 1 readers beside the report's own thread
+// (which reads ahead too while it waits for them), between the engine and the
 // searches now in `platform`; 1 or less leaves the table as it is. The readers
 // run from the moment the report opens until its searches are over.
 void installReadAhead(int threads);

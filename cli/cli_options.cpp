@@ -20,6 +20,8 @@ const char CLI_USAGE[] =
     "                          (default: other characters become '?') or utf-8\n"
     "                          (as they are, aligned by display columns)\n"
     "  -q, --quiet             no progress line on standard error\n"
+    "  -j, --jobs=N            read up to N folders at once, ahead of the report, in\n"
+    "                          at most 4 MB (default: one per core; 1 to 64)\n"
     "      --help              show this help and exit\n"
     "      --version           show the version and exit\n"
     "\n"
@@ -43,6 +45,18 @@ static int parseWord(const char* text, ListingOptions& word) {
     }
     if (value > 0xFFFFFFFFull) return 0;
     word = static_cast<ListingOptions>(value);
+    return 1;
+}
+
+static int parseJobs(const char* text, int& jobs) {
+    if (!text || !*text || strlen(text) > 2) return 0;
+    int value = 0;
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '9') return 0;
+        value = value * 10 + (*c - '0');
+    }
+    if (value < 1 || value > 64) return 0;
+    jobs = value;
     return 1;
 }
 
@@ -115,6 +129,10 @@ int parseCliOptions(int argc, char** argv, CliOptions& options, char* error, siz
                 value = longValue(arg, 10, argc, argv, i);
                 if (!value || !parseEncoding(value, options.utf8))
                     return fail(error, errorCapacity, "invalid encoding", value ? value : "");
+            } else if (isLong(arg, "--jobs")) {
+                value = longValue(arg, 6, argc, argv, i);
+                if (!parseJobs(value, options.jobs))
+                    return fail(error, errorCapacity, "invalid number of jobs", value ? value : "");
             } else if (isLong(arg, "--output")) {
                 value = longValue(arg, 8, argc, argv, i);
                 if (!value || !*value) return fail(error, errorCapacity, "missing file for", arg);
@@ -128,8 +146,11 @@ int parseCliOptions(int argc, char** argv, CliOptions& options, char* error, siz
                     flags &= ~LIST_SUBFOLDERS;
                 } else if (*c == 'q') {
                     options.quiet = true;
-                } else if (*c == 's' || *c == 'o') {
+                } else if (*c == 's' || *c == 'o' || *c == 'j') {
                     const char* value = c[1] ? c + 1 : (i + 1 < argc ? argv[++i] : nullptr);
+                    if (*c == 'j' && !parseJobs(value, options.jobs))
+                        return fail(error, errorCapacity, "invalid number of jobs",
+                                    value ? value : "");
                     if (*c == 's' && (!value || !parseSortKey(value, flags)))
                         return fail(error, errorCapacity, "invalid sort key", value ? value : "");
                     if (*c == 'o' && (!value || !*value))

@@ -10,6 +10,7 @@ struct CliOptions {
     const char* folder;
     const char* output; // null: the report's own name; "-": standard output
     bool utf8;          // --encoding=utf-8: names and paths as they are, padded by display columns
+    int jobs;           // threads reading folders (-j); 0: one per core
     bool quiet;
     bool help;
     bool version;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 
 #include "elenco_run.h"
 
@@ -15,6 +16,7 @@
 #include "listing_run.h"
 #include "messages.h"
 #include "platform.h"
+#include "read_ahead.h"
 #include "report_names.h"
 
 static const char VERSION[] = "elenco (Zarpello) 1.0.0\n";
@@ -144,6 +146,14 @@ int runElenco(int argc, char** argv) {
     if (options.help) return fputs(CLI_USAGE, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
     if (options.version) return fputs(VERSION, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
 
+    // Layers over the system's searches, from the bottom: names as the report
+    // holds them, then reading ahead (its readers search converted paths), then
+    // the counts of the progress line.
+    if (!useReportEncoding(options.utf8))
+        return usageError("--encoding=utf-8 needs the Linux build: this one reads names in "
+                          "Windows-1252");
+    installReadAhead(options.jobs ? options.jobs
+                                  : static_cast<int>(std::thread::hardware_concurrency()));
     inner = platform;
     platform.findFirst = countingFindFirst;
     platform.findNext = countingFindNext;
@@ -152,10 +162,6 @@ int runElenco(int argc, char** argv) {
     platform.noteLeftOut = cliNoteLeftOut;
     platform.openReport = cliOpenReport;
     platform.closeReport = cliCloseReport;
-    // Over the counting searches, so that the counts see the names as listed.
-    if (!useReportEncoding(options.utf8))
-        return usageError("--encoding=utf-8 needs the Linux build: this one reads names in "
-                          "Windows-1252");
     session.utf8 = options.utf8;
 
     if (!fullPath(options.folder, session.folder, sizeof session.folder) ||

@@ -10,6 +10,8 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <mutex>
+
 #include "cp1252.h"
 #include "platform.h"
 #include "text.h"
@@ -28,6 +30,8 @@ struct PathMap {
 };
 
 static PathMap realPaths;
+// Readers ahead of the report search from threads of their own.
+static std::mutex realPathsLock;
 
 static uint32_t hashOf(const char* text, size_t length) {
     uint32_t hash = 2166136261u;
@@ -130,8 +134,10 @@ static void convertEntry(const NamedSearch& search, DirEntry* entry) {
     char converted[PATH_BUFFER];
     utf8ToCp1252(entry->name, converted, sizeof converted);
     if (strcmp(converted, entry->name) == 0) return;
-    if ((entry->attributes & FOLDER_ATTRIBUTE) && !mayConvert(search, entry->name, converted))
-        return;
+    if (entry->attributes & FOLDER_ATTRIBUTE) {
+        std::lock_guard<std::mutex> hold(realPathsLock);
+        if (!mayConvert(search, entry->name, converted)) return;
+    }
     copyText(entry->name, sizeof entry->name, converted);
 }
 
@@ -143,7 +149,10 @@ static DirSearch* convertingFindFirst(const char* folder, SearchDetail detail, D
     NamedSearch* search = static_cast<NamedSearch*>(malloc(sizeof(NamedSearch)));
     if (!search) return nullptr;
     copyText(search->converted, sizeof search->converted, folder);
-    resolve(folder, search->real, sizeof search->real);
+    {
+        std::lock_guard<std::mutex> hold(realPathsLock);
+        resolve(folder, search->real, sizeof search->real);
+    }
     search->inner = below.findFirst(search->real, detail, entry);
     if (!search->inner) {
         free(search);

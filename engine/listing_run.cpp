@@ -37,6 +37,7 @@ static void listTree(DialogHandle dialog, ListingJob& job) {
     reportGathering(dialog, walkFolders(dialog, job));
     sortFolders(job);
     writeTreeReport(dialog, job);
+    platform.expectSearches(nullptr, 0);
 }
 
 static void listFlat(DialogHandle dialog, ListingJob& job) {

@@ -91,6 +91,12 @@ struct Platform {
     int (*writeReport)(ReportFile* file, const char* bytes, size_t length);
     // Returns 1 when the file was flushed and closed, 0 otherwise; closes it in both cases.
     int (*closeReport)(ReportFile* file);
+
+    // A hint for a layer that can search ahead: the folders whose files the
+    // report is about to gather, in that order, as soon as the report is open;
+    // then, with a count of 0, that the listing's searches are over. Searches
+    // give the same entries whether the hint is heeded or not.
+    void (*expectSearches)(const FolderEntry* folders, int32_t count);
 };
 
 // The table in force; its defaults are the platform's own calls.

@@ -109,9 +109,13 @@ static int posixFindNext(DirSearch* search, DirEntry* entry) {
 }
 
 static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
-    bool withoutFolders =
-        detail == SEARCH_KINDS_ONLY && strcmp(folder, knownWithoutFolders) == 0 && folder[0];
-    knownWithoutFolders[0] = '\0';
+    // Only the walk's searches use the note, so searches of files may run on
+    // several threads at once.
+    bool withoutFolders = false;
+    if (detail == SEARCH_KINDS_ONLY) {
+        withoutFolders = strcmp(folder, knownWithoutFolders) == 0 && folder[0];
+        knownWithoutFolders[0] = '\0';
+    }
     DirSearch* search = static_cast<DirSearch*>(malloc(sizeof(DirSearch)));
     if (!search) return nullptr;
     search->detail = detail;
@@ -141,7 +145,7 @@ static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEnt
 }
 
 static void posixFindClose(DirSearch* search) {
-    knownWithoutFolders[0] = '\0';
+    if (search->detail == SEARCH_KINDS_ONLY) knownWithoutFolders[0] = '\0';
     if (search->directory) closedir(search->directory);
     free(search);
 }
@@ -154,10 +158,12 @@ static void posixEndDialog(DialogHandle, int) {}
 
 static void posixNoteLeftOut(DialogHandle, const char*, const char*) {}
 
+static void posixExpectSearches(const FolderEntry*, int32_t) {}
+
 const Platform defaultPlatform = {
     posixFindFirst,   posixFindNext,    posixFindClose,   calendarFromFileTime,
     posixShowMessage, posixEndDialog,   posixNoteLeftOut, runtimeReallocate,
-    stdioOpenReport,  stdioWriteReport, stdioCloseReport,
+    stdioOpenReport,  stdioWriteReport, stdioCloseReport, posixExpectSearches,
 };
 
 Platform platform = defaultPlatform;

@@ -130,10 +130,12 @@ static void win32EndDialog(DialogHandle owner, int result) {
 
 static void win32NoteLeftOut(DialogHandle, const char*, const char*) {}
 
+static void win32ExpectSearches(const FolderEntry*, int32_t) {}
+
 const Platform defaultPlatform = {
     win32FindFirst,   win32FindNext,    win32FindClose,   win32FileTimeToCalendar,
     win32ShowMessage, win32EndDialog,   win32NoteLeftOut, runtimeReallocate,
-    stdioOpenReport,  stdioWriteReport, stdioCloseReport,
+    stdioOpenReport,  stdioWriteReport, stdioCloseReport, win32ExpectSearches,
 };
 
 Platform platform = defaultPlatform;

@@ -241,6 +241,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
     putText(report, "Elenco delle cartelle e file contenuti in ");
     putPath(report, job.currentPath);
     putLineEnds(report, 2);
+    platform.expectSearches(job.folders, job.folderCount);
     bool memoryReported = false;
     for (int32_t i = 0; i < job.folderCount; ++i) {
         const FolderEntry& folder = job.folders[i];

@@ -88,8 +88,12 @@ static int statusOf(MessageCode code) {
     return EXIT_REPORT_FAILED;
 }
 
-// "elenco: PATH: TEXT", the message's lines joined by ": ".
-static void cliShowMessage(DialogHandle, const UserMessage& message) {
+static void raiseStatus(int status) {
+    if (status > session.status) session.status = status;
+}
+
+// "elenco: PATH: TEXT", the message's lines joined by " ", then the system's reason.
+static void cliShowMessage(DialogHandle, const UserMessage& message, int reason) {
     bool aboutReport =
         message.code == MESSAGE_CANNOT_OPEN_REPORT || message.code == MESSAGE_CANNOT_WRITE_REPORT;
     const char* path = aboutReport ? session.output : session.folder;
@@ -99,18 +103,26 @@ static void cliShowMessage(DialogHandle, const UserMessage& message) {
         if (*c == '\n') *c = ' ';
     }
     clearProgress();
-    fprintf(stderr, "elenco: %s: %s\n", path, text);
-    int status = statusOf(message.code);
-    if (status > session.status) session.status = status;
+    if (reason)
+        fprintf(stderr, "elenco: %s: %s: %s\n", path, text, strerror(reason));
+    else
+        fprintf(stderr, "elenco: %s: %s\n", path, text);
+    raiseStatus(statusOf(message.code));
 }
 
 static void cliEndDialog(DialogHandle, int) {}
 
-static void cliNoteLeftOut(DialogHandle, const char* parent, const char* name) {
-    ++session.leftOut;
+// What the listing could not hold makes it incomplete: named here, exit 2 at the end.
+static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* path, int reason) {
     clearProgress();
-    fprintf(stderr, "elenco: %s%c%s: left out, its path would exceed %d characters\n", parent,
-            PATH_SEPARATOR, name, MAX_SEARCHABLE_PATH);
+    if (kind == INCOMPLETE_PATH_TOO_LONG) {
+        ++session.leftOut;
+        fprintf(stderr, "elenco: %s: left out, its path would exceed %d characters\n", path,
+                MAX_SEARCHABLE_PATH);
+    } else {
+        fprintf(stderr, "elenco: %s: %s\n", path, strerror(reason));
+    }
+    raiseStatus(EXIT_FOLDER_UNREADABLE);
 }
 
 static ReportFile* cliOpenReport(const char* name) {
@@ -156,7 +168,7 @@ int runElenco(int argc, char** argv) {
     platform.findNext = countingFindNext;
     platform.showMessage = cliShowMessage;
     platform.endDialog = cliEndDialog;
-    platform.noteLeftOut = cliNoteLeftOut;
+    platform.noteIncomplete = cliNoteIncomplete;
     platform.openReport = cliOpenReport;
     platform.closeReport = cliCloseReport;
 

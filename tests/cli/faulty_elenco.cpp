@@ -1,13 +1,15 @@
 // `elenco` with failures put into the platform table, for the case runner.
 //   faulty_elenco FAULTS [ELENCO ARGUMENT]...
 // FAULTS is a '|'-separated list of KIND or KIND:ARGUMENT (folder paths are
-// absolute): unreadable:PATH, vanish:PATH, alloc:N, open, write, close, signal.
+// absolute): unreadable:PATH, vanish:PATH, nodetails:PATH (a file listed
+// without its length and times), alloc:N, open, write, close, signal.
 #include <errno.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 
@@ -18,6 +20,8 @@ namespace {
 
 std::set<std::string> unreadable;
 std::set<std::string> vanishing;
+std::set<std::string> withoutDetails;
+std::map<DirSearch*, std::string> searchedFolders;
 long failingAllocation = 0;
 long allocations = 0;
 bool failOpen = false;
@@ -25,12 +29,35 @@ bool failWrite = false;
 bool failClose = false;
 bool signalOnWrite = false;
 
+// As a folder without search permission gives its files: named, nothing more.
+void hideDetails(DirSearch* search, DirEntry* entry) {
+    if (!withoutDetails.count(searchedFolders[search] + PATH_SEPARATOR + entry->name)) return;
+    entry->sizeHigh = entry->sizeLow = 0;
+    entry->lastWrite = entry->lastAccess = {0xFFFFFFFFu, 0xFFFFFFFFu};
+    entry->detailsError = EACCES;
+}
+
 DirSearch* faultyFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
     if (unreadable.count(folder)) {
         errno = EACCES;
         return nullptr;
     }
-    return defaultPlatform.findFirst(folder, detail, entry);
+    DirSearch* search = defaultPlatform.findFirst(folder, detail, entry);
+    if (!search) return nullptr;
+    searchedFolders[search] = folder;
+    hideDetails(search, entry);
+    return search;
+}
+
+int faultyFindNext(DirSearch* search, DirEntry* entry) {
+    if (!defaultPlatform.findNext(search, entry)) return 0;
+    hideDetails(search, entry);
+    return 1;
+}
+
+void faultyFindClose(DirSearch* search) {
+    searchedFolders.erase(search);
+    defaultPlatform.findClose(search);
 }
 
 void* faultyReallocate(void* block, size_t bytes) {
@@ -73,6 +100,7 @@ void addFault(const std::string& fault) {
     std::string argument = colon == std::string::npos ? "" : fault.substr(colon + 1);
     if (kind == "unreadable") unreadable.insert(argument);
     if (kind == "vanish") vanishing.insert(argument);
+    if (kind == "nodetails") withoutDetails.insert(argument);
     if (kind == "alloc") failingAllocation = atol(argument.c_str());
     failOpen |= kind == "open";
     failWrite |= kind == "write";
@@ -92,6 +120,8 @@ int main(int argc, char** argv) {
         start = end + 1;
     }
     platform.findFirst = faultyFindFirst;
+    platform.findNext = faultyFindNext;
+    platform.findClose = faultyFindClose;
     platform.reallocate = faultyReallocate;
     platform.openReport = faultyOpenReport;
     platform.writeReport = faultyWriteReport;

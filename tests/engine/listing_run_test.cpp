@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(RunListing, FolderThatCannotBeOpenedStillGivesAnEmptyReport) {
+TEST(RunListing, FolderThatCannotBeOpenedStillGivesAReport) {
     ScopedTempDir dir;
     FakePlatform fake;
     ScopedWorkingDir cwd(dir.path);
@@ -24,7 +24,7 @@ TEST(RunListing, FolderThatCannotBeOpenedStillGivesAnEmptyReport) {
     runListing(nullptr, missing.c_str(), 31);
     EXPECT_EQ(readFile(dir.at("elenco_dei_files.txt")),
               crlf({"Elenco delle cartelle e file contenuti in " + missing, "", missing, "",
-                    "Nessun file", "", "", "Totale cartelle n 1", ""}));
+                    "Cartella non leggibile", "", "", "Totale cartelle n 1", ""}));
 }
 
 TEST(RunListing, FlatListingIgnoresSubfolders) {

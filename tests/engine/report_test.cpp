@@ -183,36 +183,4 @@ TEST(ReportLayout, DepthTwoIndentsHeaderByEightSpacesAndRowsTwice) {
         << report;
 }
 
-TEST(ReportFailures, ReportThatCannotBeOpenedIsToldAndNothingWritten) {
-    ScopedTempDir dir;
-    FakePlatform fake;
-    fake.failOpen = true;
-    ScopedWorkingDir cwd(dir.path);
-    runListing(nullptr, dir.path.c_str(), 30);
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text,
-              "IMPOSSIBILE APRIRE IL FILE <elenco.txt>\nforse \xE8 usato da un altro programma");
-    EXPECT_EQ(fake.messages[0].caption, "ATTENZIONE");
-    EXPECT_EQ(fake.dialogsEnded, 1);
-    EXPECT_EQ(fake.liveBlocks, 0);
-}
-
-TEST(ReportFailures, FailedWriteOrCloseIsNotReportedAsSuccess) {
-    for (bool failWrites : {true, false}) {
-        ScopedTempDir dir;
-        FakePlatform fake;
-        fake.failWrites = failWrites;
-        fake.failClose = !failWrites;
-        dir.makeFile("one.txt", 1);
-        ScopedWorkingDir cwd(dir.path);
-        runListing(nullptr, dir.path.c_str(), 31);
-        ASSERT_EQ(fake.messages.size(), 1u) << "failWrites " << failWrites;
-        EXPECT_EQ(fake.messages[0].code, MESSAGE_CANNOT_WRITE_REPORT);
-        EXPECT_EQ(fake.messages[0].text,
-                  "IMPOSSIBILE SCRIVERE IL FILE <elenco_dei_files.txt>\nforse il disco \xE8 pieno");
-        EXPECT_EQ(fake.messages[0].caption, "ATTENZIONE");
-        EXPECT_EQ(fake.dialogsEnded, 1);
-    }
-}
-
 } // namespace

@@ -114,7 +114,8 @@ static void checkTree(const std::vector<std::string>& lines, const std::string& 
         int files = folder.unsearchable ? 0 : folder.files;
         require(lines.at(i + 1) == "");
         if (files == 0) {
-            require(lines.at(i + 2) == "Nessun file" && lines.at(i + 3) == "");
+            const char* line = folder.unsearchable ? "Cartella non leggibile" : "Nessun file";
+            require(lines.at(i + 2) == line && lines.at(i + 3) == "");
             i += 4;
             continue;
         }
@@ -172,12 +173,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Parents come before their children, so one pass settles what is listed.
     size_t leftOut = 0;
+    size_t unreadable = 0; // listed below the selected folder, told as not read
     for (Folder& folder : folders) {
         if (folder.parent < 0) continue;
         const Folder& parent = folders[folder.parent];
         bool reached = parent.listed && !parent.unsearchable;
         folder.listed = reached && tree.at(folder.relative).size() <= MAX_SEARCHABLE_PATH;
         if (reached && !folder.listed) ++leftOut;
+        if (folder.listed && folder.unsearchable) ++unreadable;
     }
 
     std::string report;
@@ -203,7 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (selectedUnreadable) require(fake.messages[0].code == MESSAGE_INVALID_HANDLE);
     std::vector<std::string> lines = crlfLines(report);
     if (options & LIST_SUBFOLDERS) {
-        require(fake.leftOut.size() == leftOut);
+        require(fake.leftOut.size() == leftOut && fake.unreadable.size() == unreadable);
         checkTree(lines, tree.path, folders);
     } else {
         checkFlat(lines, tree.path, folders[0]);

@@ -1,14 +1,19 @@
 #include "fake_platform.h"
 
+#include <errno.h>
+
 static FakePlatform* current = nullptr;
 
 static DirSearch* fakeFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
     current->searched.push_back(folder);
-    if (current->unsearchable.count(folder)) return nullptr;
+    if (current->unsearchable.count(folder)) {
+        errno = EACCES;
+        return nullptr;
+    }
     return defaultPlatform.findFirst(folder, detail, entry);
 }
 
-static void fakeShowMessage(DialogHandle, const UserMessage& message) {
+static void fakeShowMessage(DialogHandle, const UserMessage& message, int) {
     current->messages.push_back({message.code, message.text, message.caption});
 }
 
@@ -16,8 +21,9 @@ static void fakeEndDialog(DialogHandle, int) {
     ++current->dialogsEnded;
 }
 
-static void fakeNoteLeftOut(DialogHandle, const char* parent, const char* name) {
-    current->leftOut.push_back(std::string(parent) + PATH_SEPARATOR + name);
+static void fakeNoteIncomplete(DialogHandle, IncompleteKind kind, const char* path, int) {
+    if (kind == INCOMPLETE_PATH_TOO_LONG) current->leftOut.push_back(path);
+    if (kind == INCOMPLETE_FOLDER_UNREADABLE) current->unreadable.push_back(path);
 }
 
 static void* fakeReallocate(void* block, size_t bytes) {
@@ -54,7 +60,7 @@ FakePlatform::FakePlatform() {
     platform.findFirst = fakeFindFirst;
     platform.showMessage = fakeShowMessage;
     platform.endDialog = fakeEndDialog;
-    platform.noteLeftOut = fakeNoteLeftOut;
+    platform.noteIncomplete = fakeNoteIncomplete;
     platform.reallocate = fakeReallocate;
     platform.openReport = fakeOpenReport;
     platform.writeReport = fakeWriteReport;

@@ -32,7 +32,8 @@ struct FakePlatform {
     void failSearchOf(const std::string& folder) { unsearchable.insert(folder); }
 
     std::vector<RecordedMessage> messages;
-    std::vector<std::string> leftOut; // parent + separator + name
+    std::vector<std::string> leftOut;    // folders left out for their path length
+    std::vector<std::string> unreadable; // folders listed but not read
     int dialogsEnded = 0;
     int allocations = 0; // allocations asked for so far (not frees)
     long liveBlocks = 0; // allocations not yet freed

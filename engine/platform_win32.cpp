@@ -50,7 +50,7 @@ static int errnoOf(DWORD error) {
     }
 }
 
-void entryFromFindData(const WIN32_FIND_DATAA& data, DirEntry* entry) {
+static void entryFromFindData(const WIN32_FIND_DATAA& data, DirEntry* entry) {
     copyText(entry->name, sizeof entry->name, data.cFileName);
     // A junction, directory link or mount point is never walked into, so a link
     // above itself cannot make the walk endless: it is an entry of its own, as

@@ -101,8 +101,8 @@ void ScopedTempDir::makeFile(const std::string& relative, uint64_t length,
 typedef char*(CDECL* UnixFileName)(LPCWSTR);
 
 static bool makeLinkUnderWine(const std::wstring& link, const std::string& target) {
-    UnixFileName unixName = reinterpret_cast<UnixFileName>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name"));
+    UnixFileName unixName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
     char* name = unixName ? unixName(link.c_str()) : nullptr;
     if (!name) return false;
     std::string command = "/bin/ln -s \"" + target + "\" \"" + name + "\"";
@@ -113,10 +113,14 @@ static bool makeLinkUnderWine(const std::wstring& link, const std::string& targe
     if (!CreateProcessA("/bin/ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return true;
+    // Wine's handle of a Linux process does not wait for its end: the link does.
+    for (int waited = 0; waited < 5000; waited += 10) {
+        if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(10);
+    }
+    return false;
 }
 
 void ScopedTempDir::makeLink(const std::string& relative, const std::string& target) const {

@@ -3,8 +3,14 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <string>
+#include <errno.h>
 
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform.h"
 #include "resource.h"
 #include "running_dialog.h"
 #include "temp_dir.h"
@@ -132,7 +138,8 @@ TEST(MainDialog, FinalMessageShowsALongWorkingDirectoryWhole) {
     EXPECT_TRUE(fileExists(work + "\\elenco_dei_files.txt"));
 }
 
-// After a failure of the listing the dialog still shows where the report is, and ends.
+// The selected folder's failure is told, and the report written all the same:
+// the dialog then shows where it is, and ends.
 TEST(MainDialog, ListingOfAVanishedFolderStillEndsWithTheFinalMessage) {
     ScopedTempDir folder;
     folder.makeFolder("sparita");
@@ -150,7 +157,104 @@ TEST(MainDialog, ListingOfAVanishedFolderStillEndsWithTheFinalMessage) {
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(readFile(out.at("elenco_dei_files.txt")),
               crlf({"Elenco delle cartelle e file contenuti in " + folder.at("sparita"), "",
-                    folder.at("sparita"), "", "Nessun file", "", "", "Totale cartelle n 1", ""}));
+                    folder.at("sparita"), "", "Cartella non leggibile", "", "",
+                    "Totale cartelle n 1", ""}));
+}
+
+std::set<std::string> unreadable; // folders whose search fails while a row runs
+
+DirSearch* findFirstOrRefuse(const char* folder, SearchDetail detail, DirEntry* entry) {
+    if (unreadable.count(folder)) {
+        errno = EACCES;
+        return nullptr;
+    }
+    return defaultPlatform.findFirst(folder, detail, entry);
+}
+
+// Below the selected folder (whose path is far shorter): a folder whose path exceeds 255.
+void makeTooDeep(const ScopedTempDir& folder, char letter) {
+    folder.makeFolder(std::string(230, letter));
+}
+
+void makeUnreadable(const ScopedTempDir& folder, const std::string& name) {
+    folder.makeFolder(name);
+    unreadable.insert(folder.at(name));
+}
+
+const char LEFT_OUT_ONE[] = "1 cartella esclusa: il percorso supera 255 caratteri";
+const char LEFT_OUT_TWO[] = "2 cartelle escluse: il percorso supera 255 caratteri";
+
+const struct {
+    const char* name;
+    void (*arrange)(const ScopedTempDir& folder, const ScopedTempDir& out);
+    std::vector<std::pair<std::string, std::string>> boxes; // caption and text, in order
+    bool finalMessage;
+} FAILURE_ROWS[] = {
+    {"nothing left out: no notice", [](const ScopedTempDir&, const ScopedTempDir&) {}, {}, true},
+    {"one left out, two unreadable",
+     [](const ScopedTempDir& folder, const ScopedTempDir&) {
+         makeTooDeep(folder, 'a');
+         makeUnreadable(folder, "chiusa");
+         makeUnreadable(folder, "sbarrata");
+     },
+     {{"ATTENZIONE", std::string(LEFT_OUT_ONE) + "\n2 cartelle non leggibili"}},
+     true},
+    {"two left out",
+     [](const ScopedTempDir& folder, const ScopedTempDir&) {
+         makeTooDeep(folder, 'a');
+         makeTooDeep(folder, 'b');
+     },
+     {{"ATTENZIONE", LEFT_OUT_TWO}},
+     true},
+    {"one unreadable",
+     [](const ScopedTempDir& folder, const ScopedTempDir&) { makeUnreadable(folder, "chiusa"); },
+     {{"ATTENZIONE", "1 cartella non leggibile"}},
+     true},
+    {"a folder in the report's place",
+     [](const ScopedTempDir&, const ScopedTempDir& out) { out.makeFolder("elenco_dei_files.txt"); },
+     {{"ATTENZIONE", "IMPOSSIBILE APRIRE IL FILE <elenco_dei_files.txt>\nforse \xE8 usato da un "
+                     "altro programma"}},
+     false},
+    {"a write that fails",
+     [](const ScopedTempDir&, const ScopedTempDir&) {
+         platform.writeReport = [](ReportFile*, const char*, size_t) { return 0; };
+     },
+     {{"ATTENZIONE", "IMPOSSIBILE SCRIVERE IL FILE <elenco_dei_files.txt>\nforse il disco \xE8 "
+                     "pieno"}},
+     false},
+    {"no memory at the start",
+     [](const ScopedTempDir&, const ScopedTempDir&) {
+         platform.reallocate = [](void*, size_t) -> void* { return nullptr; };
+     },
+     {{"ERRORE", "Memoria insufficiente"}, {"ERRORE", "Memoria insufficiente"}},
+     false},
+};
+
+// The notice of what the report lacks comes before the final message, and only
+// then; after a failure its own box is the last word and the dialog just ends.
+TEST(MainDialog, NoticesAndFailuresBeforeTheFinalMessage) {
+    for (const auto& row : FAILURE_ROWS) {
+        SCOPED_TRACE(row.name);
+        ScopedTempDir folder;
+        folder.makeFile("a.txt", 1);
+        ScopedTempDir out;
+        ScopedWorkingDir cwd(out.path);
+        RunningDialog dialog;
+        ASSERT_NE(dialog.window, nullptr);
+        selectItem(dialog.tree, revealFolder(dialog.tree, folder.path));
+        unreadable.clear();
+        row.arrange(folder, out);
+        platform.findFirst = findFirstOrRefuse;
+        dialog.post(IDC_PREPARE);
+        for (const auto& box : row.boxes)
+            EXPECT_EQ(dialog.answerMessage(box.first.c_str()), box.second);
+        if (row.finalMessage)
+            EXPECT_EQ(dialog.answerMessage("Zarpello"),
+                      std::string(FINAL_SENTENCE) + "\n" + out.path + "\\elenco_dei_files.txt");
+        // A final message not answered would hold the dialog open.
+        EXPECT_EQ(dialog.result(), 0);
+        platform = defaultPlatform;
+    }
 }
 
 } // namespace

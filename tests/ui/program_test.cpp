@@ -104,8 +104,7 @@ TEST(Program, ListsTheSelectedDriveIntoItsWorkingDirectory) {
     GetDlgItemTextA(program.dialog, IDC_SELECTED_PATH, path, sizeof path);
     EXPECT_STREQ(path, "B:");
     PostMessageA(program.dialog, WM_COMMAND, IDC_PREPARE, 0);
-    // An empty drive has not even "." to find: the listing tells of it, and goes on.
-    EXPECT_EQ(answerMessage(program, "ATTENZIONE"), "Invalid handle");
+    // An empty drive has not even "." to find, and is an empty folder all the same.
     EXPECT_EQ(answerMessage(program, "Zarpello"),
               "Per stampare l'elenco aprire con un elaboratore di testi il file di testo ...\n" +
                   work.path + "\\elenco_dei_files.txt");

@@ -93,8 +93,12 @@ static int statusOf(MessageCode code) {
     return EXIT_REPORT_FAILED;
 }
 
-// "elenco: PATH: TEXT", the message's lines joined by ": ".
-static void cliShowMessage(DialogHandle, const UserMessage& message) {
+static void raiseStatus(int status) {
+    if (status > session.status) session.status = status;
+}
+
+// "elenco: PATH: TEXT", the message's lines joined by " ", then the system's reason.
+static void cliShowMessage(DialogHandle, const UserMessage& message, int reason) {
     bool aboutReport =
         message.code == MESSAGE_CANNOT_OPEN_REPORT || message.code == MESSAGE_CANNOT_WRITE_REPORT;
     const char* path = aboutReport ? session.output : session.folder;
@@ -104,22 +108,28 @@ static void cliShowMessage(DialogHandle, const UserMessage& message) {
         if (*c == '\n') *c = ' ';
     }
     clearProgress();
-    fprintf(stderr, "elenco: %s: %s\n", path, text);
-    int status = statusOf(message.code);
-    if (status > session.status) session.status = status;
+    if (reason)
+        fprintf(stderr, "elenco: %s: %s: %s\n", path, text, strerror(reason));
+    else
+        fprintf(stderr, "elenco: %s: %s\n", path, text);
+    raiseStatus(statusOf(message.code));
 }
 
 static void cliEndDialog(DialogHandle, int) {}
 
-static void cliNoteLeftOut(DialogHandle, const char* parent, const char* name) {
-    ++session.leftOut;
+// What the listing could not hold makes it incomplete: named here, exit 2 at the end.
+static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* path, int reason) {
     clearProgress();
-    char path[PATH_BUFFER * 3];
-    snprintf(path, sizeof path, "%s%c%s", parent, PATH_SEPARATOR, name);
-    char shown[PATH_BUFFER * 9];
+    if (kind == INCOMPLETE_PATH_TOO_LONG) ++session.leftOut;
+    char shown[PATH_BUFFER * 3];
     if (!session.utf8) cp1252ToUtf8(path, shown, sizeof shown);
-    fprintf(stderr, "elenco: %s: left out, its path would exceed %d characters\n",
-            session.utf8 ? path : shown, MAX_SEARCHABLE_PATH);
+    const char* named = session.utf8 ? path : shown;
+    if (kind == INCOMPLETE_PATH_TOO_LONG)
+        fprintf(stderr, "elenco: %s: left out, its path would exceed %d characters\n", named,
+                MAX_SEARCHABLE_PATH);
+    else
+        fprintf(stderr, "elenco: %s: %s\n", named, strerror(reason));
+    raiseStatus(EXIT_FOLDER_UNREADABLE);
 }
 
 static ReportFile* cliOpenReport(const char* name) {
@@ -159,7 +169,7 @@ int runElenco(int argc, char** argv) {
     platform.findNext = countingFindNext;
     platform.showMessage = cliShowMessage;
     platform.endDialog = cliEndDialog;
-    platform.noteLeftOut = cliNoteLeftOut;
+    platform.noteIncomplete = cliNoteIncomplete;
     platform.openReport = cliOpenReport;
     platform.closeReport = cliCloseReport;
     session.utf8 = options.utf8;

@@ -1,5 +1,6 @@
 #include "read_ahead.h"
 
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -25,6 +26,7 @@ struct StoredEntry {
     uint32_t sizeLow;
     FileTime lastAccess;
     FileTime lastWrite;
+    int32_t detailsError;
     uint32_t nameLength;
 };
 
@@ -40,6 +42,7 @@ struct Slot {
     SlotState state;
     char* bytes;
     size_t used;
+    int error; // unsearchable: the system's reason, handed on in errno
 };
 
 // The entries of one folder being handed to the report, one at a time.
@@ -80,8 +83,9 @@ bool store(Slot& slot, size_t& capacity, const DirEntry& entry) {
         slot.bytes = bytes;
         capacity = grown;
     }
-    StoredEntry stored = {entry.attributes, entry.sizeHigh,  entry.sizeLow,
-                          entry.lastAccess, entry.lastWrite, static_cast<uint32_t>(nameLength)};
+    StoredEntry stored = {entry.attributes, entry.sizeHigh,   entry.sizeLow,
+                          entry.lastAccess, entry.lastWrite,  entry.detailsError,
+                          static_cast<uint32_t>(nameLength)};
     memcpy(slot.bytes + slot.used, &stored, sizeof stored);
     memcpy(slot.bytes + slot.used + sizeof stored, entry.name, nameLength);
     slot.bytes[needed - 1] = '\0';
@@ -91,18 +95,21 @@ bool store(Slot& slot, size_t& capacity, const DirEntry& entry) {
 
 // Searches folder `index` on a reader's thread, without the lock.
 Slot readFolder(int32_t index) {
-    Slot slot = {index, SLOT_UNSEARCHABLE, nullptr, 0};
+    Slot slot = {index, SLOT_UNSEARCHABLE, nullptr, 0, ENAMETOOLONG};
     char path[PATH_BUFFER];
     if (!folderFullPath(planned[index], path, sizeof path)) return slot;
     DirEntry entry;
     DirSearch* search = below.findFirst(path, SEARCH_FULL, &entry);
-    if (!search) return slot;
+    if (!search) {
+        slot.error = errno;
+        return slot;
+    }
     slot.state = SLOT_READY;
     size_t capacity = 0;
     do {
         if (!store(slot, capacity, entry)) {
             free(slot.bytes);
-            slot = {index, SLOT_LEFT, nullptr, 0};
+            slot = {index, SLOT_LEFT, nullptr, 0, 0};
             break;
         }
     } while (below.findNext(search, &entry));
@@ -120,7 +127,7 @@ void readNext(std::unique_lock<std::mutex>& held) {
     int32_t index = nextToRead++;
     // The folder WINDOW places back has been taken by the report: the slot is free.
     Slot& slot = slots[index % WINDOW];
-    slot = {index, SLOT_READING, nullptr, 0};
+    slot = {index, SLOT_READING, nullptr, 0, 0};
     held.unlock();
     Slot read = readFolder(index);
     held.lock();
@@ -146,6 +153,7 @@ int nextStored(DirEntry* entry) {
     entry->sizeLow = stored.sizeLow;
     entry->lastAccess = stored.lastAccess;
     entry->lastWrite = stored.lastWrite;
+    entry->detailsError = stored.detailsError;
     memcpy(entry->name, replay.bytes + replay.offset + sizeof stored, stored.nameLength + 1);
     replay.offset += sizeof stored + stored.nameLength + 1;
     return 1;
@@ -153,7 +161,10 @@ int nextStored(DirEntry* entry) {
 
 // Hands over folder `slot` to the report, as the search of it would have.
 DirSearch* answer(const Slot& slot, const char* folder, DirEntry* entry) {
-    if (slot.state == SLOT_UNSEARCHABLE) return nullptr;
+    if (slot.state == SLOT_UNSEARCHABLE) {
+        errno = slot.error;
+        return nullptr;
+    }
     if (slot.state == SLOT_LEFT) return below.findFirst(folder, SEARCH_FULL, entry);
     replay = {slot.bytes, slot.used, 0};
     nextStored(entry);
@@ -187,7 +198,7 @@ DirSearch* aheadFindFirst(const char* folder, SearchDetail detail, DirEntry* ent
                 changed.wait(held);
         }
         Slot taken = slot;
-        slot = {-1, SLOT_LEFT, nullptr, 0};
+        slot = {-1, SLOT_LEFT, nullptr, 0, 0};
         // Only now may a reader take the slot for the folder WINDOW places on.
         ++nextWanted;
         changed.notify_all();
@@ -227,7 +238,7 @@ void stopReaders() {
     threads.clear();
     for (Slot& slot : slots) {
         free(slot.bytes);
-        slot = {-1, SLOT_LEFT, nullptr, 0};
+        slot = {-1, SLOT_LEFT, nullptr, 0, 0};
     }
     planned = nullptr;
     plannedCount = 0;
@@ -257,7 +268,7 @@ void installReadAhead(int threadCount) {
     if (threadCount <= 1) return;
     readers = threadCount - 1;
     for (Slot& slot : slots)
-        slot = {-1, SLOT_LEFT, nullptr, 0};
+        slot = {-1, SLOT_LEFT, nullptr, 0, 0};
     below = platform;
     platform.findFirst = aheadFindFirst;
     platform.findNext = aheadFindNext;

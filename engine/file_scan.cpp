@@ -1,5 +1,6 @@
 #include "file_scan.h"
 
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -20,13 +21,26 @@ void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* 
 
 static_assert(MAX_SEARCHABLE_PATH < sizeof FileEntry().folder, "a searched path fits a record");
 
-int32_t scanFiles(DialogHandle, ListingJob& job) {
+// A file listed without its details: the user hears of it by its full path.
+static void noteDetailsUnknown(DialogHandle dialog, const char* folder, const DirEntry& entry) {
+    char path[2 * PATH_BUFFER];
+    joinPath(path, sizeof path, folder, entry.name);
+    platform.noteIncomplete(dialog, INCOMPLETE_DETAILS_UNREADABLE, path, entry.detailsError);
+}
+
+int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
     // Measured once: every record of the scan holds the same folder.
     size_t folderLength = strlen(job.currentPath);
-    if (folderLength > MAX_SEARCHABLE_PATH) return RESULT_CANNOT_OPEN_FOLDER;
+    if (folderLength > MAX_SEARCHABLE_PATH) {
+        if (reason) *reason = ENAMETOOLONG;
+        return RESULT_CANNOT_OPEN_FOLDER;
+    }
     DirEntry entry;
     DirSearch* search = platform.findFirst(job.currentPath, SEARCH_FULL, &entry);
-    if (!search) return RESULT_CANNOT_OPEN_FOLDER;
+    if (!search) {
+        if (reason) *reason = errno;
+        return RESULT_CANNOT_OPEN_FOLDER;
+    }
     int32_t result = RESULT_OK;
     do {
         if (isDotEntry(entry.name) || (entry.attributes & FOLDER_ATTRIBUTE)) continue;
@@ -40,6 +54,10 @@ int32_t scanFiles(DialogHandle, ListingJob& job) {
         file.sizeHigh = entry.sizeHigh;
         file.sizeLow = entry.sizeLow;
         file.attributes = entry.attributes;
+        if (entry.detailsError) {
+            file.attributes |= DETAILS_UNKNOWN;
+            noteDetailsUnknown(dialog, job.currentPath, entry);
+        }
         file.lastAccess = entry.lastAccess;
         file.lastWrite = entry.lastWrite;
         file.depth = job.depth;

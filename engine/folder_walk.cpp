@@ -1,5 +1,6 @@
 #include "folder_walk.h"
 
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -15,7 +16,9 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char
     char childPath[PATH_BUFFER];
     if (!joinPath(childPath, sizeof childPath, savedPath, name) ||
         strlen(childPath) > MAX_SEARCHABLE_PATH) {
-        platform.noteLeftOut(dialog, savedPath, name);
+        char leftOut[2 * PATH_BUFFER];
+        joinPath(leftOut, sizeof leftOut, savedPath, name);
+        platform.noteIncomplete(dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, 0);
         return RESULT_OK;
     }
     if (reserveFolderRecord(job, job.folderCount) != RESULT_OK) return RESULT_OUT_OF_MEMORY;
@@ -33,13 +36,19 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char
     return nested == RESULT_OUT_OF_MEMORY ? RESULT_OUT_OF_MEMORY : RESULT_OK;
 }
 
-int32_t walkFolders(DialogHandle dialog, ListingJob& job) {
-    if (strlen(job.currentPath) > MAX_SEARCHABLE_PATH) return RESULT_CANNOT_OPEN_FOLDER;
+int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
+    if (strlen(job.currentPath) > MAX_SEARCHABLE_PATH) {
+        if (reason) *reason = ENAMETOOLONG;
+        return RESULT_CANNOT_OPEN_FOLDER;
+    }
     char savedPath[PATH_BUFFER];
     copyText(savedPath, sizeof savedPath, job.currentPath);
     DirEntry entry;
     DirSearch* search = platform.findFirst(savedPath, SEARCH_KINDS_ONLY, &entry);
-    if (!search) return RESULT_CANNOT_OPEN_FOLDER;
+    if (!search) {
+        if (reason) *reason = errno;
+        return RESULT_CANNOT_OPEN_FOLDER;
+    }
     int32_t result = RESULT_OK;
     do {
         if (isDotEntry(entry.name) || !(entry.attributes & FOLDER_ATTRIBUTE)) continue;

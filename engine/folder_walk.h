@@ -7,12 +7,13 @@
 // Appends a record for every folder below job.currentPath, in pre-order, each
 // with the job's depth at its level. A subfolder whose full path would exceed
 // 255 characters cannot be searched, so it is left out and announced through
-// platform.noteLeftOut. A subfolder that cannot be searched is kept, with
-// nothing below it. Returns 1 when every entry was read; -4 when
-// job.currentPath cannot be searched; -2 when the array could not grow, at any
-// level: the walk then stops and the records stored before stay valid.
-// currentPath and depth are restored whatever the result.
-int32_t walkFolders(DialogHandle dialog, ListingJob& job);
+// platform.noteIncomplete. A subfolder that cannot be searched is kept, with
+// nothing below it: the report's scan of it fails in turn and tells of it.
+// Returns 1 when every entry was read; -4 when job.currentPath cannot be
+// searched, with the system's reason in `reason` when given; -2 when the array
+// could not grow, at any level: the walk then stops and the records stored
+// before stay valid. currentPath and depth are restored whatever the result.
+int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
 
 // Orders all folderCount records by full path, case-insensitively.
 void sortFolders(ListingJob& job);

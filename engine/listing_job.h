@@ -24,6 +24,10 @@ enum {
     RESULT_CANNOT_OPEN_FOLDER = -4,
 };
 
+// Set by the scan in FileEntry::attributes of a file whose length and times
+// could not be read; no file system uses this bit.
+const uint32_t DETAILS_UNKNOWN = 0x80000000u;
+
 enum {
     PATH_BUFFER = 260, // 259 characters and the terminator
     MAX_PATH_LENGTH = 259,

@@ -23,45 +23,47 @@ void selectedFolderEntry(const char* path, FolderEntry& folder) {
     copyText(folder.name, sizeof folder.name, separator + 1);
 }
 
-static void reportGathering(DialogHandle dialog, int32_t result) {
-    if (result == RESULT_OUT_OF_MEMORY) platform.showMessage(dialog, OUT_OF_MEMORY);
-    if (result == RESULT_CANNOT_OPEN_FOLDER) platform.showMessage(dialog, INVALID_HANDLE);
+static void reportGathering(DialogHandle dialog, int32_t result, int reason) {
+    if (result == RESULT_OUT_OF_MEMORY) platform.showMessage(dialog, OUT_OF_MEMORY, 0);
+    if (result == RESULT_CANNOT_OPEN_FOLDER) platform.showMessage(dialog, INVALID_HANDLE, reason);
     if (result == RESULT_OUT_OF_MEMORY || result == RESULT_CANNOT_OPEN_FOLDER)
         platform.endDialog(dialog, 0);
 }
 
-static void listTree(DialogHandle dialog, ListingJob& job) {
+static int32_t listTree(DialogHandle dialog, ListingJob& job) {
     selectedFolderEntry(job.currentPath, job.folders[0]);
     job.folderCount = 1;
     job.depth = 1;
-    reportGathering(dialog, walkFolders(dialog, job));
+    int reason = 0;
+    int32_t walked = walkFolders(dialog, job, &reason);
+    reportGathering(dialog, walked, reason);
     sortFolders(job);
-    writeTreeReport(dialog, job);
+    int32_t written = writeTreeReport(dialog, job);
     platform.expectSearches(nullptr, 0);
+    return written;
 }
 
-static void listFlat(DialogHandle dialog, ListingJob& job) {
-    reportGathering(dialog, scanFiles(dialog, job));
+static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
+    int reason = 0;
+    int32_t scanned = scanFiles(dialog, job, &reason);
+    reportGathering(dialog, scanned, reason);
     sortFiles(job);
-    writeFlatReport(dialog, job);
+    return writeFlatReport(dialog, job);
 }
 
 int32_t runListing(DialogHandle dialog, const char* path, ListingOptions options) {
     size_t length = strnlen(path, PATH_BUFFER);
-    if (length == 0 || length > MAX_PATH_LENGTH) return 0;
+    if (length == 0 || length > MAX_PATH_LENGTH) return RESULT_CANNOT_OPEN_FOLDER;
     ListingJob job;
     bool filesReserved = false;
     bool foldersReserved = false;
     if (createJob(job, path, options, filesReserved, foldersReserved) != RESULT_OK) {
-        if (!filesReserved) platform.showMessage(dialog, OUT_OF_MEMORY_AT_START);
-        if (!foldersReserved) platform.showMessage(dialog, OUT_OF_MEMORY_AT_START);
+        if (!filesReserved) platform.showMessage(dialog, OUT_OF_MEMORY_AT_START, 0);
+        if (!foldersReserved) platform.showMessage(dialog, OUT_OF_MEMORY_AT_START, 0);
         platform.endDialog(dialog, 0);
-        return 0;
+        return RESULT_OUT_OF_MEMORY;
     }
-    if (options & LIST_SUBFOLDERS)
-        listTree(dialog, job);
-    else
-        listFlat(dialog, job);
+    int32_t written = options & LIST_SUBFOLDERS ? listTree(dialog, job) : listFlat(dialog, job);
     releaseJob(job);
-    return 0;
+    return written;
 }

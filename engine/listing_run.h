@@ -6,8 +6,11 @@
 
 // Lists `path` (a folder without a trailing separator, at most 259 characters)
 // into the report file as `options` say, telling the user of every failure
-// through messages owned by `dialog`. An empty or over-long path does nothing.
-// Returns 0.
+// through messages owned by `dialog`. Returns 0 when the report was written
+// whole, even if it lists less than was asked (the user has been told why);
+// -1 when it could not be opened or written whole; -2 when the run could not
+// reserve its memory, and wrote nothing; -4 when `path` is empty or over-long,
+// and nothing was done.
 int32_t runListing(DialogHandle dialog, const char* path, ListingOptions options);
 
 // The record of the selected folder itself: split at its last separator, a

@@ -6,7 +6,7 @@ const UserMessage OUT_OF_MEMORY = {MESSAGE_OUT_OF_MEMORY, "Memoria insufficiente
 const UserMessage INVALID_HANDLE = {MESSAGE_INVALID_HANDLE, "Invalid handle", "ATTENZIONE"};
 const UserMessage CANNOT_OPEN_REPORT = {
     MESSAGE_CANNOT_OPEN_REPORT,
-    "IMPOSSIBILE APRIRE IL FILE <elenco.txt>\nforse \xE8 usato da un altro programma",
+    "IMPOSSIBILE APRIRE IL FILE <elenco_dei_files.txt>\nforse \xE8 usato da un altro programma",
     "ATTENZIONE"};
 const UserMessage CANNOT_WRITE_REPORT = {
     MESSAGE_CANNOT_WRITE_REPORT,

@@ -24,6 +24,9 @@ struct DirEntry {
     uint32_t sizeLow;
     FileTime lastAccess;
     FileTime lastWrite;
+    // 0, or the system's reason (an errno value) why the entry was listed but
+    // its length and times could not be read: they are then unknown.
+    int detailsError;
 };
 
 // What a search must fill in: the walk needs only names and the folder bit,
@@ -61,12 +64,20 @@ struct UserMessage {
     const char* caption;
 };
 
+// What a listing had to leave out, each told as it is found.
+enum IncompleteKind {
+    INCOMPLETE_PATH_TOO_LONG,      // a folder whose path would exceed 255 characters
+    INCOMPLETE_FOLDER_UNREADABLE,  // a folder listed but whose files could not be read
+    INCOMPLETE_DETAILS_UNREADABLE, // a file listed without its length and times
+};
+
 struct ReportFile;
 
 struct Platform {
     // Starts a search of `folder` (no trailing separator). Returns the search
-    // with its first entry in `entry`, or null when the folder cannot be
-    // searched or holds no entry at all.
+    // with its first entry in `entry`, or null with the reason in errno when
+    // the folder cannot be searched. A folder without a single entry (an empty
+    // drive has not even ".") gives a search whose one entry is ".".
     DirSearch* (*findFirst)(const char* folder, SearchDetail detail, DirEntry* entry);
     // Returns 1 with the next entry in `entry`, 0 when none is left.
     int (*findNext)(DirSearch* search, DirEntry* entry);
@@ -76,15 +87,19 @@ struct Platform {
     int (*fileTimeToCalendar)(FileTime time, CalendarTime* calendar);
 
     // Shows a message owned by `owner` and waits until it is dismissed.
-    void (*showMessage)(DialogHandle owner, const UserMessage& message);
+    // `reason` is the errno value of the failure it tells of, or 0.
+    void (*showMessage)(DialogHandle owner, const UserMessage& message, int reason);
     // Marks the dialog to end with `result` once the current command is handled.
     void (*endDialog)(DialogHandle owner, int result);
-    // A folder that the walk leaves out because its path would be too long.
-    void (*noteLeftOut)(DialogHandle owner, const char* parent, const char* name);
+    // Something the listing could not hold: `path` is the folder or file, which
+    // for INCOMPLETE_PATH_TOO_LONG may be longer than any path buffer; `reason`
+    // is an errno value, 0 for INCOMPLETE_PATH_TOO_LONG.
+    void (*noteIncomplete)(DialogHandle owner, IncompleteKind kind, const char* path, int reason);
 
     // realloc's contract: null on failure, leaving `block` untouched.
     void* (*reallocate)(void* block, size_t bytes);
 
+    // The report's calls leave the reason of a failure in errno.
     // Opens `name` for writing in binary mode, replacing it; null on failure.
     ReportFile* (*openReport)(const char* name);
     // Returns 1 when all `length` bytes were written, 0 otherwise.

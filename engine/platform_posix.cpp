@@ -76,6 +76,7 @@ static int fillEntry(DirSearch* search, const struct dirent* record, DirEntry* e
     memset(&entry->lastWrite, 0, sizeof entry->lastWrite);
     entry->sizeHigh = 0;
     entry->sizeLow = 0;
+    entry->detailsError = 0;
     entry->attributes = record->d_type == DT_DIR ? FOLDER_ATTRIBUTE : 0;
     // The kind from readdir spares a stat where nothing else is needed.
     bool kindKnown = record->d_type != DT_UNKNOWN;
@@ -92,7 +93,8 @@ static int fillEntry(DirSearch* search, const struct dirent* record, DirEntry* e
     }
     if (errno == ENOENT) return 0;
     // Listed but not examinable (a folder without search permission): keep the
-    // entry, with an unknown time rather than a made-up one.
+    // entry, with an unknown length and time rather than made-up ones.
+    entry->detailsError = errno;
     entry->lastAccess = UNKNOWN_FILE_TIME;
     entry->lastWrite = UNKNOWN_FILE_TIME;
     return 1;
@@ -108,6 +110,14 @@ static int posixFindNext(DirSearch* search, DirEntry* entry) {
     }
 }
 
+// The one entry of a search that reads nothing: the folder itself.
+static DirSearch* dotAlone(DirSearch* search, DirEntry* entry) {
+    *entry = DirEntry();
+    copyText(entry->name, sizeof entry->name, ".");
+    entry->attributes = FOLDER_ATTRIBUTE;
+    return search;
+}
+
 static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
     // Only the walk's searches use the note, so searches of files may run on
     // several threads at once.
@@ -121,15 +131,12 @@ static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEnt
     search->detail = detail;
     search->linksCountFolders = false;
     search->directory = nullptr;
-    if (withoutFolders) {
-        *entry = DirEntry();
-        copyText(entry->name, sizeof entry->name, ".");
-        entry->attributes = FOLDER_ATTRIBUTE;
-        return search;
-    }
+    if (withoutFolders) return dotAlone(search, entry);
     search->directory = opendir(folder[0] ? folder : ".");
     if (!search->directory) {
+        int reason = errno;
         free(search);
+        errno = reason;
         return nullptr;
     }
     struct stat info;
@@ -139,8 +146,12 @@ static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEnt
         search->linksCountFolders = linksCountFolders(dirfd(search->directory));
     }
     if (posixFindNext(search, entry)) return search;
+    // The end of a folder that has not even "." is an empty folder; an error is not.
+    if (errno == 0) return dotAlone(search, entry);
+    int reason = errno;
     closedir(search->directory);
     free(search);
+    errno = reason;
     return nullptr;
 }
 
@@ -150,20 +161,23 @@ static void posixFindClose(DirSearch* search) {
     free(search);
 }
 
-static void posixShowMessage(DialogHandle, const UserMessage& message) {
-    fprintf(stderr, "%s: %s\n", message.caption, message.text);
+static void posixShowMessage(DialogHandle, const UserMessage& message, int reason) {
+    if (reason)
+        fprintf(stderr, "%s: %s: %s\n", message.caption, message.text, strerror(reason));
+    else
+        fprintf(stderr, "%s: %s\n", message.caption, message.text);
 }
 
 static void posixEndDialog(DialogHandle, int) {}
 
-static void posixNoteLeftOut(DialogHandle, const char*, const char*) {}
+static void posixNoteIncomplete(DialogHandle, IncompleteKind, const char*, int) {}
 
 static void posixExpectSearches(const FolderEntry*, int32_t) {}
 
 const Platform defaultPlatform = {
-    posixFindFirst,   posixFindNext,    posixFindClose,   calendarFromFileTime,
-    posixShowMessage, posixEndDialog,   posixNoteLeftOut, runtimeReallocate,
-    stdioOpenReport,  stdioWriteReport, stdioCloseReport, posixExpectSearches,
+    posixFindFirst,   posixFindNext,    posixFindClose,      calendarFromFileTime,
+    posixShowMessage, posixEndDialog,   posixNoteIncomplete, runtimeReallocate,
+    stdioOpenReport,  stdioWriteReport, stdioCloseReport,    posixExpectSearches,
 };
 
 Platform platform = defaultPlatform;

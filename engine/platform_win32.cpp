@@ -3,6 +3,7 @@
 // wide calls only to tell which ANSI names lead back to their folders.
 #include <windows.h>
 
+#include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
@@ -14,7 +15,7 @@
 const char PATH_SEPARATOR = '\\';
 
 struct DirSearch {
-    HANDLE handle;
+    HANDLE handle; // INVALID_HANDLE_VALUE: a folder that holds no entry at all
     char folder[PATH_BUFFER];
 };
 
@@ -44,6 +45,36 @@ static FileTime fromFiletime(const FILETIME& time) {
     return {time.dwLowDateTime, time.dwHighDateTime};
 }
 
+// The errno value that says what Windows' error code says, so that the C
+// runtime's strerror tells it in the same words on every platform.
+static int errnoOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return ENOMEM;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ENAMETOOLONG;
+    default:
+        return EIO;
+    }
+}
+
 // The name as the ANSI search gives it ('?' or a look-alike for a character
 // the code page lacks). Returns whether it names the same entry again.
 static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
@@ -58,13 +89,18 @@ static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
 // Files keep the ANSI name; a folder whose ANSI name would lead nowhere, or to
 // another folder, goes by its short name, which is a real path to it.
 static void fillEntry(const DirSearch* search, const WIN32_FIND_DATAW& data, DirEntry* entry) {
+    // A junction, directory link or mount point is never walked into, so a link
+    // above itself cannot make the walk endless: it is an entry of its own, as
+    // a link to a folder is on other systems.
     entry->attributes = data.dwFileAttributes;
+    if (entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT) entry->attributes &= ~FOLDER_ATTRIBUTE;
+    entry->detailsError = 0;
     entry->sizeHigh = data.nFileSizeHigh;
     entry->sizeLow = data.nFileSizeLow;
     entry->lastAccess = fromFiletime(data.ftLastAccessTime);
     entry->lastWrite = fromFiletime(data.ftLastWriteTime);
     if (ansiName(data.cFileName, entry->name, sizeof entry->name)) return;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (!(entry->attributes & FOLDER_ATTRIBUTE)) return;
     char shortName[16];
     if (data.cAlternateFileName[0] &&
         ansiName(data.cAlternateFileName, shortName, sizeof shortName)) {
@@ -74,36 +110,63 @@ static void fillEntry(const DirSearch* search, const WIN32_FIND_DATAW& data, Dir
     noteUnreachable(search->folder, entry->name);
 }
 
+// Whether `folder`, whose search found no entry, is a folder that exists: a
+// drive's root has no "." and, when empty, its search finds nothing.
+static bool isEmptyFolder(const char* folder) {
+    char root[PATH_BUFFER] = "";
+    if (!copyText(root, sizeof root, folder) || !appendText(root, sizeof root, "\\", 1))
+        return false;
+    DWORD attributes = GetFileAttributesA(root);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // The search reports every detail at once, so `detail` changes nothing here.
 static DirSearch* win32FindFirst(const char* folder, SearchDetail, DirEntry* entry) {
     char pattern[PATH_BUFFER] = "";
-    if (isUnreachable(folder) || !copyText(pattern, sizeof pattern, folder) ||
-        !appendText(pattern, sizeof pattern, "\\*.*", 4))
+    if (isUnreachable(folder)) {
+        errno = ENOENT;
         return nullptr;
+    }
     wchar_t widePattern[PATH_BUFFER];
-    if (!MultiByteToWideChar(CP_ACP, 0, pattern, -1, widePattern, PATH_BUFFER)) return nullptr;
+    if (!copyText(pattern, sizeof pattern, folder) ||
+        !appendText(pattern, sizeof pattern, "\\*.*", 4) ||
+        !MultiByteToWideChar(CP_ACP, 0, pattern, -1, widePattern, PATH_BUFFER)) {
+        errno = ENAMETOOLONG;
+        return nullptr;
+    }
     DirSearch* search = static_cast<DirSearch*>(malloc(sizeof(DirSearch)));
-    if (!search) return nullptr;
-    WIN32_FIND_DATAW data;
-    search->handle = FindFirstFileW(widePattern, &data);
-    if (search->handle == INVALID_HANDLE_VALUE) {
-        free(search);
+    if (!search) {
+        errno = ENOMEM;
         return nullptr;
     }
     copyText(search->folder, sizeof search->folder, folder);
-    fillEntry(search, data, entry);
-    return search;
+    WIN32_FIND_DATAW data;
+    search->handle = FindFirstFileW(widePattern, &data);
+    if (search->handle != INVALID_HANDLE_VALUE) {
+        fillEntry(search, data, entry);
+        return search;
+    }
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND && isEmptyFolder(folder)) {
+        *entry = DirEntry();
+        copyText(entry->name, sizeof entry->name, ".");
+        entry->attributes = FOLDER_ATTRIBUTE;
+        return search;
+    }
+    free(search);
+    errno = errnoOf(error);
+    return nullptr;
 }
 
 static int win32FindNext(DirSearch* search, DirEntry* entry) {
     WIN32_FIND_DATAW data;
-    if (!FindNextFileW(search->handle, &data)) return 0;
+    if (search->handle == INVALID_HANDLE_VALUE || !FindNextFileW(search->handle, &data)) return 0;
     fillEntry(search, data, entry);
     return 1;
 }
 
 static void win32FindClose(DirSearch* search) {
-    FindClose(search->handle);
+    if (search->handle != INVALID_HANDLE_VALUE) FindClose(search->handle);
     free(search);
 }
 
@@ -120,7 +183,8 @@ static int win32FileTimeToCalendar(FileTime time, CalendarTime* calendar) {
     return 1;
 }
 
-static void win32ShowMessage(DialogHandle owner, const UserMessage& message) {
+// The box tells the system's own text; the reason is for the command line.
+static void win32ShowMessage(DialogHandle owner, const UserMessage& message, int) {
     MessageBoxA(static_cast<HWND>(owner), message.text, message.caption, MB_OK);
 }
 
@@ -128,14 +192,14 @@ static void win32EndDialog(DialogHandle owner, int result) {
     EndDialog(static_cast<HWND>(owner), result);
 }
 
-static void win32NoteLeftOut(DialogHandle, const char*, const char*) {}
+static void win32NoteIncomplete(DialogHandle, IncompleteKind, const char*, int) {}
 
 static void win32ExpectSearches(const FolderEntry*, int32_t) {}
 
 const Platform defaultPlatform = {
-    win32FindFirst,   win32FindNext,    win32FindClose,   win32FileTimeToCalendar,
-    win32ShowMessage, win32EndDialog,   win32NoteLeftOut, runtimeReallocate,
-    stdioOpenReport,  stdioWriteReport, stdioCloseReport, win32ExpectSearches,
+    win32FindFirst,   win32FindNext,    win32FindClose,      win32FileTimeToCalendar,
+    win32ShowMessage, win32EndDialog,   win32NoteIncomplete, runtimeReallocate,
+    stdioOpenReport,  stdioWriteReport, stdioCloseReport,    win32ExpectSearches,
 };
 
 Platform platform = defaultPlatform;

@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include <errno.h>
 #include <string.h>
 
 #include "file_scan.h"
@@ -8,8 +9,11 @@
 #include "text.h"
 
 static void flush(ReportWriter& report) {
-    if (report.used > 0 && !report.failed)
-        report.failed = !platform.writeReport(report.file, report.buffer, report.used);
+    if (report.used > 0 && !report.failed &&
+        !platform.writeReport(report.file, report.buffer, report.used)) {
+        report.failed = true;
+        report.failure = errno;
+    }
     report.used = 0;
 }
 
@@ -138,7 +142,12 @@ void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& 
     putSpaces(report, job.widestName - static_cast<int64_t>(textColumns(file.name)));
     put(report, "  ", 2);
     if (job.options & SHOW_LENGTH) {
-        putNumber(report, fileLength(file), 10);
+        if (file.attributes & DETAILS_UNKNOWN) {
+            putSpaces(report, 9);
+            put(report, "?", 1);
+        } else {
+            putNumber(report, fileLength(file), 10);
+        }
         put(report, "  ", 2);
     }
     if (job.options & SHOW_MODIFIED) putLastWrite(report, file.lastWrite);
@@ -159,9 +168,10 @@ static void putHeaderTitles(ReportWriter& report, const ListingJob& job, const c
 static int32_t openReport(DialogHandle dialog, ReportWriter& report) {
     report.used = 0;
     report.failed = false;
+    report.failure = 0;
     report.file = platform.openReport(REPORT_FILE_NAME);
     if (report.file) return 0;
-    platform.showMessage(dialog, CANNOT_OPEN_REPORT);
+    platform.showMessage(dialog, CANNOT_OPEN_REPORT, errno);
     platform.endDialog(dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
@@ -170,14 +180,16 @@ static int32_t openReport(DialogHandle dialog, ReportWriter& report) {
 static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
     flush(report);
     bool closed = platform.closeReport(report.file);
+    int closeFailure = errno;
     if (closed && !report.failed) return 0;
-    platform.showMessage(dialog, CANNOT_WRITE_REPORT);
+    platform.showMessage(dialog, CANNOT_WRITE_REPORT,
+                         report.failed ? report.failure : closeFailure);
     platform.endDialog(dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
 static int32_t reportOutOfMemory(DialogHandle dialog) {
-    platform.showMessage(dialog, OUT_OF_MEMORY);
+    platform.showMessage(dialog, OUT_OF_MEMORY, 0);
     platform.endDialog(dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
@@ -221,11 +233,16 @@ int32_t writeFlatReport(DialogHandle dialog, ListingJob& job) {
     return writeReport(dialog, job, writeFlatBody);
 }
 
+// The whole section of a folder with no file rows: an empty line, the text, an empty line.
+static void putLoneLine(ReportWriter& report, const char* text) {
+    putLineEnds(report, 1);
+    putText(report, text);
+    putLineEnds(report, 2);
+}
+
 int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {
     if (job.fileCount == 0) {
-        putLineEnds(report, 1);
-        putText(report, "Nessun file");
-        putLineEnds(report, 2);
+        putLoneLine(report, "Nessun file");
         return 0;
     }
     putLineEnds(report, 1);
@@ -251,7 +268,17 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         job.fileCount = 0;
         job.depth = folder.depth;
         job.widestName = 0;
-        if (scanFiles(dialog, job) == RESULT_OUT_OF_MEMORY && !memoryReported) {
+        int reason = 0;
+        int32_t scanned = scanFiles(dialog, job, &reason);
+        if (scanned == RESULT_CANNOT_OPEN_FOLDER) {
+            // What it holds is unknown: "Nessun file" would be a claim.
+            if (i > 0)
+                platform.noteIncomplete(dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath,
+                                        reason);
+            putLoneLine(report, "Cartella non leggibile");
+            continue;
+        }
+        if (scanned == RESULT_OUT_OF_MEMORY && !memoryReported) {
             memoryReported = true;
             reportOutOfMemory(dialog);
         }

@@ -6,11 +6,12 @@
 #include "platform.h"
 
 // The open report with its output buffer: rows go out in large blocks, and a
-// failed write is remembered until the report is closed.
+// failed write is remembered, with its reason, until the report is closed.
 struct ReportWriter {
     ReportFile* file;
     size_t used;
     bool failed;
+    int failure; // errno of the failed write
     char buffer[64 * 1024];
 };
 
@@ -21,7 +22,10 @@ int32_t writeFlatReport(DialogHandle dialog, ListingJob& job);
 
 // Gathers, orders and writes each of the first folderCount records in turn.
 // Returns 0, or -1 as writeFlatReport. A folder whose files do not fit in
-// memory is reported to the user and written with the files that did fit.
+// memory is reported to the user and written with the files that did fit. A
+// folder that cannot be searched reads "Cartella non leggibile"; each below the
+// selected one is told through platform.noteIncomplete (the selected folder's
+// own failure is the run's to tell).
 int32_t writeTreeReport(DialogHandle dialog, ListingJob& job);
 
 // Writes the section of one folder: its files, or "Nessun file". Returns 0.

@@ -3,10 +3,12 @@
 #include <commctrl.h>
 #include <direct.h>
 #include <stdio.h>
+#include <string.h>
 
 #include "folder_tree.h"
 #include "listing_run.h"
 #include "messages.h"
+#include "platform.h"
 #include "resource.h"
 #include "text.h"
 
@@ -71,17 +73,51 @@ static void composeFinalMessage(char* message, size_t capacity) {
     snprintf(message, capacity, "%s\n%s", FINAL_SENTENCE, reportPath);
 }
 
+// The folders the listing in progress could not hold, by kind; one listing runs per dialog.
+static int leftOutFolders;
+static int unreadableFolders;
+
+static void countIncomplete(DialogHandle, IncompleteKind kind, const char*, int) {
+    if (kind == INCOMPLETE_PATH_TOO_LONG) ++leftOutFolders;
+    if (kind == INCOMPLETE_FOLDER_UNREADABLE) ++unreadableFolders;
+}
+
+// One box for all the folders the report lacks, a line per kind; none when it lacks none.
+static void showIncompleteNotice(HWND dialog) {
+    char notice[160] = "";
+    if (leftOutFolders == 1)
+        snprintf(notice, sizeof notice, "1 cartella esclusa: il percorso supera 255 caratteri");
+    else if (leftOutFolders > 1)
+        snprintf(notice, sizeof notice, "%d cartelle escluse: il percorso supera 255 caratteri",
+                 leftOutFolders);
+    size_t used = strlen(notice);
+    const char* separator = used > 0 ? "\n" : "";
+    if (unreadableFolders == 1)
+        snprintf(notice + used, sizeof notice - used, "%s1 cartella non leggibile", separator);
+    else if (unreadableFolders > 1)
+        snprintf(notice + used, sizeof notice - used, "%s%d cartelle non leggibili", separator,
+                 unreadableFolders);
+    if (notice[0]) MessageBoxA(dialog, notice, "ATTENZIONE", MB_OK);
+}
+
 static void prepareListing(HWND dialog) {
     ListingOptions options = 0;
     readOptions(dialog, options);
     char path[PATH_BUFFER] = "";
     GetDlgItemTextA(dialog, IDC_SELECTED_PATH, path, sizeof path);
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Preparazione dell'elenco in corso");
-    runListing(dialog, path, options);
+    leftOutFolders = 0;
+    unreadableFolders = 0;
+    platform.noteIncomplete = countIncomplete;
+    int32_t written = runListing(dialog, path, options);
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "");
-    char message[sizeof FINAL_SENTENCE + 1 + REPORT_PATH_BUFFER];
-    composeFinalMessage(message, sizeof message);
-    MessageBoxA(dialog, message, "Zarpello", MB_OK);
+    // After a failure its own box has told the user; there is no report to point to.
+    if (written == 0) {
+        showIncompleteNotice(dialog);
+        char message[sizeof FINAL_SENTENCE + 1 + REPORT_PATH_BUFFER];
+        composeFinalMessage(message, sizeof message);
+        MessageBoxA(dialog, message, "Zarpello", MB_OK);
+    }
     EndDialog(dialog, 0);
 }
 

@@ -62,41 +62,6 @@ TEST_F(ElencoTest, ReportToStandardOutput) {
     EXPECT_FALSE(fileExists(dir.at("elenco_dei_files.txt")));
 }
 
-TEST_F(ElencoTest, UnreadableFolderExitsTwoAndStillWritesTheReport) {
-    ProgramRun run = elenco("--options 30 assente");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "elenco: " + dir.at("assente") + ": Invalid handle\n");
-    EXPECT_NE(report().find("Totale file n 0"), std::string::npos);
-}
-
-TEST_F(ElencoTest, ReportThatCannotBeOpenedExitsThreeInUtf8) {
-    ProgramRun run = elenco("-o nessuna/r.txt Lavoro");
-    EXPECT_EQ(run.status, 3);
-    EXPECT_EQ(run.err, "elenco: " + dir.at("nessuna/r.txt") +
-                           ": IMPOSSIBILE APRIRE IL FILE <elenco.txt> forse \xC3\xA8 usato da un "
-                           "altro programma\n");
-}
-
-TEST_F(ElencoTest, FullDiskExitsThree) {
-    if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-    ProgramRun run = elenco("-o /dev/full Lavoro");
-    EXPECT_EQ(run.status, 3);
-    EXPECT_NE(run.err.find("IMPOSSIBILE SCRIVERE IL FILE <elenco_dei_files.txt> forse il disco "
-                           "\xC3\xA8 pieno"),
-              std::string::npos);
-}
-
-TEST_F(ElencoTest, FoldersPastThePathLimitAreNamedAndCounted) {
-    std::string deep = "Lavoro";
-    while (dir.at(deep).size() < 300)
-        dir.makeFolder(deep += "/" + std::string(30, 'p'));
-    ProgramRun run = elenco("-q Lavoro");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.err.find(": left out, its path would exceed 255 characters\n"), std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("elenco: 1 folder(s) left out of the listing\n"), std::string::npos);
-}
-
 TEST_F(ElencoTest, BadUsageExitsOneAndHelpAndVersionZero) {
     EXPECT_EQ(elenco("").status, 1);
     EXPECT_EQ(elenco("--sort=size Lavoro").status, 1);

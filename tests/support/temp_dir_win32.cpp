@@ -44,11 +44,13 @@ static void removeTree(const std::string& folder) {
             std::string name = data.cFileName;
             if (name == "." || name == "..") continue;
             std::string entry = folder + "\\" + name;
+            // A link is removed itself, never what it points to.
+            bool link = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
             SetFileAttributesA(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link)
                 removeTree(entry);
-            else
-                DeleteFileA(entry.c_str());
+            else if (!DeleteFileA(entry.c_str()))
+                RemoveDirectoryA(entry.c_str());
         } while (FindNextFileA(search, &data));
         FindClose(search);
     }
@@ -96,11 +98,40 @@ void ScopedTempDir::makeFile(const std::string& relative, uint64_t length,
     check(sized && timed, "size or time of " + relative);
 }
 
+// Wine's CreateSymbolicLinkW makes nothing, yet shows a link made on the Linux
+// side as a reparse point: there the link is made by Linux's own `ln`.
+typedef char*(CDECL* UnixFileName)(LPCWSTR);
+
+static bool makeLinkUnderWine(const std::wstring& link, const std::string& target) {
+    UnixFileName unixName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(link.c_str()) : nullptr;
+    if (!name) return false;
+    std::string command = "/bin/ln -s \"" + target + "\" \"" + name + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA("/bin/ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // Wine's handle of a Linux process does not wait for its end: the link does.
+    for (int waited = 0; waited < 5000; waited += 10) {
+        if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 void ScopedTempDir::makeLink(const std::string& relative, const std::string& target) const {
+    std::wstring link = longForm(at(relative));
     std::wstring wideTarget(target.begin(), target.end());
-    check(CreateSymbolicLinkW(longForm(at(relative)).c_str(), wideTarget.c_str(),
-                              SYMBOLIC_LINK_FLAG_DIRECTORY) != 0,
-          "symlink " + relative);
+    if (!CreateSymbolicLinkW(link.c_str(), wideTarget.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+        makeLinkUnderWine(link, target);
+    check(GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES, "symlink " + relative);
 }
 
 ScopedWorkingDir::ScopedWorkingDir(const std::string& folder) {

@@ -7,8 +7,8 @@
 
 struct CliOptions {
     ListingOptions word; // the flags' word, or the one given with --options
-    const char* folder;
-    const char* output; // null: the report's own name; "-": standard output
+    const char* folder;  // "." when none is given
+    const char* output;  // null: the report's own name; "-": standard output
     bool quiet;
     bool help;
     bool version;

@@ -42,6 +42,8 @@ struct Case {
     bool stderrGiven = false;
     std::vector<std::string> stderrLines;
     std::vector<Output> outputs;
+    bool filesGiven = false;
+    std::vector<std::string> files; // the names ROOT holds after the run, in byte order
 };
 
 // One word of a line: quoted or not, with \xNN, \\, \" and {TEXT*N} expanded.
@@ -135,18 +137,20 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
             std::string block = text.substr(at, blockEnd - at);
             at = blockEnd;
             std::vector<std::string> words = splitWords(line.substr(4));
-            if (words.at(0) == "stderr") {
-                current->stderrGiven = true;
+            if (words.at(0) == "stderr" || words.at(0) == "files") {
+                bool files = words[0] == "files";
+                (files ? current->filesGiven : current->stderrGiven) = true;
+                std::vector<std::string>& target = files ? current->files : current->stderrLines;
                 std::string lines = block;
                 lines.erase(std::remove(lines.begin(), lines.end(), '\r'), lines.end());
                 for (size_t from = 0; from < lines.size();) {
                     size_t lineEnd = lines.find('\n', from);
                     if (lineEnd == std::string::npos) lineEnd = lines.size();
-                    current->stderrLines.push_back(lines.substr(from, lineEnd - from));
+                    target.push_back(lines.substr(from, lineEnd - from));
                     from = lineEnd + 1;
                 }
-                while (!current->stderrLines.empty() && current->stderrLines.back().empty())
-                    current->stderrLines.pop_back();
+                while (!target.empty() && target.back().empty())
+                    target.pop_back();
             } else {
                 Output output;
                 output.present = words[0] != "no";
@@ -295,7 +299,9 @@ TEST_P(CaseTest, Holds) {
         size_t colon = fault.find(':');
         std::string kind = fault.substr(0, colon);
         faults += (faults.empty() ? "" : "|") + kind;
-        if (colon != std::string::npos) faults += ":" + dir.at(fault.substr(colon + 1));
+        // Every argument but the count of allocations is a path in ROOT.
+        std::string argument = colon == std::string::npos ? "" : fault.substr(colon + 1);
+        if (!argument.empty()) faults += ":" + (kind == "alloc" ? argument : dir.at(argument));
     }
     std::string arguments = quoteArgument(faults);
     for (const std::string& word : c.arguments)
@@ -320,6 +326,14 @@ TEST_P(CaseTest, Holds) {
     for (const std::string& line : expectedErr)
         expectedErrText += line + "\n";
     EXPECT_TRUE(errMatches) << "standard error: " << difference(expectedErrText, run.err);
+
+    if (c.filesGiven) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(root)))
+            names.push_back(entry.path().filename().u8string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, c.files) << "the entries of the case's folder";
+    }
 
     for (const Output& output : c.outputs) {
         std::string where;

@@ -7,7 +7,7 @@
 
 struct CliOptions {
     ListingOptions word; // the flags' word, or the one given with --options
-    const char* folder;
+    const char* folder; // "." when none is given
     const char* output; // null: the report's own name; "-": standard output
     bool utf8;          // --encoding=utf-8: names and paths as they are, padded by display columns
     int jobs;           // threads reading folders (-j); 0: one per core

@@ -1,6 +1,7 @@
 // `elenco`: the listing engine behind a command line. The engine's messages
 // become lines on standard error and the exit status; its report goes to the
 // file or stream the user named.
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -13,11 +14,13 @@
 #include "cli_options.h"
 #include "console.h"
 #include "cp1252.h"
+#include "folder_check.h"
 #include "listing_run.h"
 #include "messages.h"
 #include "platform.h"
 #include "read_ahead.h"
 #include "report_names.h"
+#include "report_output.h"
 
 static const char VERSION[] = "elenco (Zarpello) 1.0.0\n";
 
@@ -41,8 +44,10 @@ struct Session {
     long leftOut;
     long foldersSeen;
     long filesSeen;
+    long foldersListed;
     long entriesSeen;
     SearchDetail lastDetail;
+    bool searchMeetsReport; // the search may meet the report being written
     std::chrono::steady_clock::time_point lastProgress;
 };
 
@@ -59,21 +64,35 @@ static void showProgress() {
     auto now = std::chrono::steady_clock::now();
     if (now - session.lastProgress < std::chrono::milliseconds(200)) return;
     session.lastProgress = now;
-    fprintf(stderr, "\relenco: %ld cartelle, %ld file\033[K", session.foldersSeen,
+    fprintf(stderr, "\relenco: %ld folders, %ld files\033[K", session.foldersSeen,
             session.filesSeen);
+}
+
+// Passes over the report's temporary file: the listing shows its folder as it was.
+static int skipReport(DirSearch* search, DirEntry* entry) {
+    while (session.searchMeetsReport && isReportTemporary(entry->name)) {
+        if (!inner.findNext(search, entry)) return 0;
+    }
+    return 1;
 }
 
 static DirSearch* countingFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
     session.lastDetail = detail;
     if (detail == SEARCH_KINDS_ONLY) ++session.foldersSeen;
+    if (detail == SEARCH_FULL) ++session.foldersListed;
+    session.searchMeetsReport = detail == SEARCH_FULL && holdsReportTemporary(folder);
     DirSearch* search = inner.findFirst(folder, detail, entry);
+    if (search && !skipReport(search, entry)) {
+        inner.findClose(search);
+        search = nullptr;
+    }
     if (search && detail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
     return search;
 }
 
 static int countingFindNext(DirSearch* search, DirEntry* entry) {
-    if (!inner.findNext(search, entry)) return 0;
+    if (!inner.findNext(search, entry) || !skipReport(search, entry)) return 0;
     if (session.lastDetail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
     if ((++session.entriesSeen & 1023) == 0) showProgress();
@@ -132,15 +151,12 @@ static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* pat
     raiseStatus(EXIT_FOLDER_UNREADABLE);
 }
 
-static ReportFile* cliOpenReport(const char* name) {
-    if (session.toStandardOutput) return reinterpret_cast<ReportFile*>(stdout);
-    return inner.openReport(session.output[0] ? session.output : name);
-}
-
-// Standard output stays open for whatever follows; a failed flush still counts.
-static int cliCloseReport(ReportFile* file) {
-    if (!session.toStandardOutput) return inner.closeReport(file);
-    return fflush(stdout) == 0 && !ferror(stdout);
+// On a terminal, where the report went: a newcomer learns its name.
+static void showWhereReportWent() {
+    long files = session.filesSeen;
+    long folders = session.foldersListed;
+    fprintf(stderr, "elenco: %ld folder%s, %ld file%s: %s\n", folders, folders == 1 ? "" : "s",
+            files, files == 1 ? "" : "s", session.output);
 }
 
 static int usageError(const char* reason) {
@@ -162,36 +178,49 @@ int runElenco(int argc, char** argv) {
     if (!useReportEncoding(options.utf8))
         return usageError("--encoding=utf-8 needs the Linux build: this one reads names in "
                           "Windows-1252");
-    installReadAhead(options.jobs ? options.jobs
-                                  : static_cast<int>(std::thread::hardware_concurrency()));
-    inner = platform;
-    platform.findFirst = countingFindFirst;
-    platform.findNext = countingFindNext;
-    platform.showMessage = cliShowMessage;
-    platform.endDialog = cliEndDialog;
-    platform.noteIncomplete = cliNoteIncomplete;
-    platform.openReport = cliOpenReport;
-    platform.closeReport = cliCloseReport;
     session.utf8 = options.utf8;
-
     if (!fullPath(options.folder, session.folder, sizeof session.folder) ||
         !reportPath(session.folder, session.reportFolder, sizeof session.reportFolder)) {
         fprintf(stderr, "elenco: %s: Invalid handle: the full path exceeds %d characters\n",
                 options.folder, MAX_PATH_LENGTH);
         return EXIT_FOLDER_UNREADABLE;
     }
+    // Before anything is written, so that a mistyped folder destroys nothing.
+    if (!folderCanBeListed(session.folder)) {
+        fprintf(stderr, "elenco: %s: %s: %s\n", session.folder, INVALID_HANDLE.text,
+                strerror(errno));
+        return EXIT_FOLDER_UNREADABLE;
+    }
+    installReadAhead(options.jobs ? options.jobs
+                                  : static_cast<int>(std::thread::hardware_concurrency()));
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;
     const char* output = options.output ? options.output : REPORT_FILE_NAME;
     if (session.toStandardOutput)
         snprintf(session.output, sizeof session.output, "(standard output)");
     else if (!fullPath(output, session.output, sizeof session.output))
         snprintf(session.output, sizeof session.output, "%s", output);
-    session.progress = !options.quiet && isatty(STDERR_FILENO);
+    bool onTerminal = !options.quiet && isatty(STDERR_FILENO);
+    session.progress = onTerminal && !(session.toStandardOutput && isatty(STDOUT_FILENO));
     session.lastProgress = std::chrono::steady_clock::now();
 
+    inner = platform;
+    platform.findFirst = countingFindFirst;
+    platform.findNext = countingFindNext;
+    platform.showMessage = cliShowMessage;
+    platform.endDialog = cliEndDialog;
+    platform.noteIncomplete = cliNoteIncomplete;
+    beginReportOutput(session.toStandardOutput ? nullptr : session.output, inner);
+    platform.openReport = openReportOutput;
+    platform.writeReport = writeReportOutput;
+    platform.closeReport = closeReportOutput;
+
     runListing(&session, session.reportFolder, options.word);
+    if (!finishReportOutput(session.status < EXIT_REPORT_FAILED))
+        cliShowMessage(&session, CANNOT_WRITE_REPORT, errno);
     clearProgress();
     if (session.leftOut > 0)
         fprintf(stderr, "elenco: %ld folder(s) left out of the listing\n", session.leftOut);
+    if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED)
+        showWhereReportWent();
     return session.status;
 }

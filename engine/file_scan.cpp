@@ -87,6 +87,18 @@ int compareByLength(const void* a, const void* b) {
     return (x > y) - (x < y);
 }
 
+static uint64_t lastWriteOf(const FileEntry& e) {
+    return (static_cast<uint64_t>(e.lastWrite.high) << 32) | e.lastWrite.low;
+}
+
+int compareByTime(const void* a, const void* b) {
+    uint64_t x = lastWriteOf(asFile(a));
+    uint64_t y = lastWriteOf(asFile(b));
+    if (x < y) return -1;
+    if (y < x) return 1;
+    return compareByName(a, b);
+}
+
 // The sort runs over small keys rather than the records themselves: each key
 // holds the first 16 bytes of the sort field as two big-endian numbers, so most
 // comparisons touch neither the records nor memory far apart, and each record
@@ -143,10 +155,21 @@ static void applyOrder(FileEntry* files, SortKey* keys, int32_t count) {
     }
 }
 
-void sortFiles(ListingJob& job) {
+static void reverseFiles(FileEntry* files, int32_t count) {
+    for (int32_t i = 0, j = count - 1; i < j; ++i, --j) {
+        FileEntry held = files[i];
+        files[i] = files[j];
+        files[j] = held;
+    }
+}
+
+static void sortByKey(ListingJob& job) {
     int (*compare)(const void*, const void*) = nullptr;
     int (*compareKey)(const void*, const void*) = nullptr;
-    if (job.options & SORT_BY_LENGTH) {
+    if (job.options & SORT_BY_TIME) {
+        compare = compareByTime;
+        compareKey = compareKeys<compareByTime>;
+    } else if (job.options & SORT_BY_LENGTH) {
         compare = compareByLength;
         compareKey = compareKeys<compareByLength>;
     } else if (job.options & SORT_BY_TYPE) {
@@ -172,6 +195,11 @@ void sortFiles(ListingJob& job) {
         if (compare == compareByLength) {
             keys[i].lead[0] = fileLength(file);
             keys[i].lead[1] = 0;
+        } else if (compare == compareByTime) {
+            // A last byte other than 0 sends equal times on to the full
+            // comparison, which orders them by name.
+            keys[i].lead[0] = lastWriteOf(file);
+            keys[i].lead[1] = 1;
         } else {
             setLead(keys[i], compare == compareByType ? file.type : file.name,
                     compare == compareByName);
@@ -180,4 +208,9 @@ void sortFiles(ListingJob& job) {
     qsort(keys, count, sizeof(SortKey), compareKey);
     applyOrder(job.files, keys, job.fileCount);
     free(keys);
+}
+
+void sortFiles(ListingJob& job) {
+    sortByKey(job);
+    if (job.options & SORT_REVERSED) reverseFiles(job.files, job.fileCount);
 }

@@ -13,14 +13,17 @@
 // grow: the records stored before stay valid and counted.
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
 
-// Orders the first fileCount records by the key the options select: length
-// over type over name. With no sort bit the scan order is kept.
+// Orders the first fileCount records by the key the options select: time
+// over length over type over name. With no sort bit the scan order is kept;
+// SORT_REVERSED then reverses whichever order that is.
 void sortFiles(ListingJob& job);
 
 // Three-way comparisons for qsort: negative, zero or positive.
 int compareByName(const void* a, const void* b);
 int compareByType(const void* a, const void* b);
 int compareByLength(const void* a, const void* b);
+// By last write, oldest first; equal times by name.
+int compareByTime(const void* a, const void* b);
 
 // Splits `fileName` at its last '.' into `name` (before) and `type` (after);
 // without a '.' the whole is the name and the type is empty.

@@ -14,6 +14,9 @@ enum {
     SORT_BY_NAME = 16,
     SORT_BY_TYPE = 32,
     SORT_BY_LENGTH = 64,
+    // Beyond the dialog's word: orders only the command line asks for.
+    SORT_BY_TIME = 128, // by last write, oldest first; ties by name
+    SORT_REVERSED = 256,
 };
 
 // Engine results.

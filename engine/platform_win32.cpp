@@ -9,6 +9,7 @@
 #include <wchar.h>
 
 #include "platform.h"
+#include "platform_win32.h"
 #include "platform_runtime.h"
 #include "text.h"
 
@@ -45,9 +46,7 @@ static FileTime fromFiletime(const FILETIME& time) {
     return {time.dwLowDateTime, time.dwHighDateTime};
 }
 
-// The errno value that says what Windows' error code says, so that the C
-// runtime's strerror tells it in the same words on every platform.
-static int errnoOf(DWORD error) {
+int errnoOfWindowsError(unsigned long error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -154,7 +153,7 @@ static DirSearch* win32FindFirst(const char* folder, SearchDetail, DirEntry* ent
         return search;
     }
     free(search);
-    errno = errnoOf(error);
+    errno = errnoOfWindowsError(error);
     return nullptr;
 }
 

@@ -48,6 +48,8 @@ struct Case {
     int status = 0;
     std::vector<std::string> stderrLines;
     std::vector<Output> outputs;
+    bool filesGiven = false;
+    std::vector<std::string> files; // the names ROOT holds after the run, in byte order
 };
 
 // One word of a line: quoted or not, with \xNN, \\, \" and {TEXT*N} expanded.
@@ -162,6 +164,9 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
             std::vector<std::string> words = splitWords(line.substr(4));
             if (words.at(0) == "stderr") {
                 current->stderrLines = textLines(block);
+            } else if (words.at(0) == "files") {
+                current->filesGiven = true;
+                current->files = textLines(block);
             } else {
                 Output output;
                 output.present = words[0] != "no";
@@ -331,6 +336,13 @@ void makeTree(const ScopedTempDir& dir, const std::vector<std::vector<std::strin
 // The files and standard output a case names, byte for byte.
 void checkOutputs(const Case& c, const ScopedTempDir& dir, const std::string& out,
                   const std::string& root) {
+    if (c.filesGiven) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(root)))
+            names.push_back(entry.path().filename().u8string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, c.files) << "the entries of the case's folder";
+    }
     for (const Output& output : c.outputs) {
         std::string where;
         if (startsWith(output.file, ROOT))

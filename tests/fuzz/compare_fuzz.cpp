@@ -61,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fill(input, file.type, sizeof file.type);
         file.sizeHigh = input.ConsumeIntegral<uint32_t>();
         file.sizeLow = input.ConsumeIntegral<uint32_t>();
+        file.lastWrite.high = input.ConsumeIntegral<uint32_t>();
+        file.lastWrite.low = input.ConsumeIntegral<uint32_t>();
     }
     for (FolderEntry& folder : folders) {
         fill(input, folder.parent, sizeof folder.parent);
@@ -70,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     requireConsistentOrder(compareByName, files);
     requireConsistentOrder(compareByType, files);
     requireConsistentOrder(compareByLength, files);
+    requireConsistentOrder(compareByTime, files);
     requireConsistentOrder(compareFolderPaths, folders);
 
     ListingJob job = ListingJob();
@@ -77,9 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     job.fileCount = 3;
     job.folders = folders;
     job.folderCount = 3;
-    const ListingOptions sorts[] = {SORT_BY_NAME, SORT_BY_TYPE, SORT_BY_LENGTH};
-    const Comparison comparisons[] = {compareByName, compareByType, compareByLength};
-    for (int i = 0; i < 3; ++i) {
+    const ListingOptions sorts[] = {SORT_BY_NAME, SORT_BY_TYPE, SORT_BY_LENGTH, SORT_BY_TIME};
+    const Comparison comparisons[] = {compareByName, compareByType, compareByLength, compareByTime};
+    for (int i = 0; i < 4; ++i) {
         job.options = sorts[i];
         sortFiles(job);
         requireSorted(comparisons[i], files);

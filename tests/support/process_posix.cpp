@@ -28,7 +28,8 @@ ProgramRun runProgram(const std::string& program, const std::string& arguments,
                           quoteArgument(capture.at("err")) + " </dev/null";
     int raw = system(command.c_str());
     ProgramRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    // A program ended by a signal has the status a shell gives it.
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
     run.out = readFile(capture.at("out"));
     run.err = readFile(capture.at("err"));
     return run;

@@ -13,8 +13,9 @@
 #include "listing_run.h"
 #include "messages.h"
 #include "platform.h"
+#include "version.h"
 
-static const char VERSION[] = "elenco (Zarpello) 1.0.0\n";
+static const char VERSION[] = "elenco (Zarpello) " ZARPELLO_VERSION "\n";
 
 enum ExitStatus {
     EXIT_WRITTEN = 0,

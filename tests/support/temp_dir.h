@@ -8,16 +8,19 @@
 #include <string>
 
 struct ScopedTempDir {
-    ScopedTempDir();
+    // In the temporary folder, or with `atTop` right under the file system's root.
+    explicit ScopedTempDir(bool atTop = false);
     ~ScopedTempDir();
     ScopedTempDir(const ScopedTempDir&) = delete;
     ScopedTempDir& operator=(const ScopedTempDir&) = delete;
 
-    // The native path of `relative` ('/'-separated) inside the folder.
+    // The native path of `relative` ('/'-separated, names in UTF-8) inside the folder.
     std::string at(const std::string& relative) const;
     void makeFolder(const std::string& relative) const;
     // A sparse file of `length` bytes last written at `unixSeconds` (UTC).
     void makeFile(const std::string& relative, uint64_t length, int64_t unixSeconds = 0) const;
+    // A symbolic link at `relative` that points to `target` as written.
+    void makeLink(const std::string& relative, const std::string& target) const;
 
     std::string path; // absolute, native, without a trailing separator
 };

@@ -15,9 +15,10 @@ static void check(bool ok, const std::string& what) {
     if (!ok) throw std::runtime_error("test fixture: " + what);
 }
 
-ScopedTempDir::ScopedTempDir() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/zarpello-XXXXXX";
+ScopedTempDir::ScopedTempDir(bool atTop) {
+    const char* base = atTop ? "" : getenv("TMPDIR");
+    std::string pattern =
+        std::string(atTop || (base && *base) ? base : "/tmp") + "/zarpello-XXXXXX";
     check(mkdtemp(&pattern[0]) != nullptr, "mkdtemp " + pattern);
     char resolved[PATH_MAX];
     check(realpath(pattern.c_str(), resolved) != nullptr, "realpath " + pattern);
@@ -52,6 +53,10 @@ void ScopedTempDir::makeFile(const std::string& relative, uint64_t length,
     bool timed = futimens(fd, times) == 0;
     close(fd);
     check(sized && timed, "size or time of " + relative);
+}
+
+void ScopedTempDir::makeLink(const std::string& relative, const std::string& target) const {
+    check(symlink(target.c_str(), at(relative).c_str()) == 0, "symlink " + relative);
 }
 
 ScopedWorkingDir::ScopedWorkingDir(const std::string& folder) {

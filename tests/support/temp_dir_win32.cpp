@@ -24,8 +24,10 @@ static std::string temporaryRoot() {
     return root;
 }
 
-ScopedTempDir::ScopedTempDir() {
+ScopedTempDir::ScopedTempDir(bool atTop) {
     std::string root = temporaryRoot();
+    if (atTop) root.resize(2); // the drive
+
     for (unsigned attempt = 0;; ++attempt) {
         path = root + "\\zarpello-" + std::to_string(GetCurrentProcessId()) + "-" +
                std::to_string(GetTickCount() + attempt);
@@ -69,7 +71,7 @@ std::string ScopedTempDir::at(const std::string& relative) const {
 static std::wstring longForm(const std::string& path) {
     std::string full = "\\\\?\\" + path;
     std::wstring wide(full.size(), L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()),
+    int length = MultiByteToWideChar(CP_UTF8, 0, full.data(), static_cast<int>(full.size()),
                                      &wide[0], static_cast<int>(wide.size()));
     wide.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return wide;
@@ -92,6 +94,13 @@ void ScopedTempDir::makeFile(const std::string& relative, uint64_t length,
     bool timed = SetFileTime(file, nullptr, &time, &time) != 0;
     CloseHandle(file);
     check(sized && timed, "size or time of " + relative);
+}
+
+void ScopedTempDir::makeLink(const std::string& relative, const std::string& target) const {
+    std::wstring wideTarget(target.begin(), target.end());
+    check(CreateSymbolicLinkW(longForm(at(relative)).c_str(), wideTarget.c_str(),
+                              SYMBOLIC_LINK_FLAG_DIRECTORY) != 0,
+          "symlink " + relative);
 }
 
 ScopedWorkingDir::ScopedWorkingDir(const std::string& folder) {

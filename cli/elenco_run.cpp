@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+#include "elenco_run.h"
+
 #include "cli_options.h"
 #include "console.h"
 #include "cp1252.h"
@@ -41,6 +43,8 @@ struct Session {
 };
 
 static Session session;
+// The entries found in the table at the start, which this front end's own wrap.
+static Platform inner;
 
 static void clearProgress() {
     if (session.progress) fputs("\r\033[K", stderr);
@@ -58,14 +62,14 @@ static void showProgress() {
 static DirSearch* countingFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
     session.lastDetail = detail;
     if (detail == SEARCH_KINDS_ONLY) ++session.foldersSeen;
-    DirSearch* search = defaultPlatform.findFirst(folder, detail, entry);
+    DirSearch* search = inner.findFirst(folder, detail, entry);
     if (search && detail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
     return search;
 }
 
 static int countingFindNext(DirSearch* search, DirEntry* entry) {
-    if (!defaultPlatform.findNext(search, entry)) return 0;
+    if (!inner.findNext(search, entry)) return 0;
     if (session.lastDetail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
     if ((++session.entriesSeen & 1023) == 0) showProgress();
@@ -112,12 +116,12 @@ static void cliNoteLeftOut(DialogHandle, const char* parent, const char* name) {
 
 static ReportFile* cliOpenReport(const char* name) {
     if (session.toStandardOutput) return reinterpret_cast<ReportFile*>(stdout);
-    return defaultPlatform.openReport(session.output[0] ? session.output : name);
+    return inner.openReport(session.output[0] ? session.output : name);
 }
 
 // Standard output stays open for whatever follows; a failed flush still counts.
 static int cliCloseReport(ReportFile* file) {
-    if (!session.toStandardOutput) return defaultPlatform.closeReport(file);
+    if (!session.toStandardOutput) return inner.closeReport(file);
     return fflush(stdout) == 0 && !ferror(stdout);
 }
 
@@ -126,7 +130,7 @@ static int usageError(const char* reason) {
     return EXIT_USAGE;
 }
 
-int main(int argc, char** argv) {
+int runElenco(int argc, char** argv) {
     prepareStandardStreams();
     CliOptions options;
     char error[512];
@@ -148,6 +152,7 @@ int main(int argc, char** argv) {
     session.progress = !options.quiet && isatty(STDERR_FILENO);
     session.lastProgress = std::chrono::steady_clock::now();
 
+    inner = platform;
     platform.findFirst = countingFindFirst;
     platform.findNext = countingFindNext;
     platform.showMessage = cliShowMessage;

@@ -1,0 +1,395 @@
+// Runs the cases of tests/cases/*.case: each builds a tree in a fresh temporary
+// folder, runs `elenco` there (through faulty_elenco, which can make the
+// platform fail) and compares its status, standard error and output bytes.
+// The format is described in README.md, section "Tests".
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "process.h"
+#include "temp_dir.h"
+
+namespace {
+
+const char ROOT[] = "@ROOT@";
+
+#ifdef _WIN32
+const bool WINDOWS = true;
+#else
+const bool WINDOWS = false;
+#endif
+
+struct Output {
+    std::string file; // empty: standard output
+    bool present = true;
+    std::string bytes;
+};
+
+struct Case {
+    std::string name; // <file>_<case>, as GoogleTest shows it
+    std::string where;
+    std::string only;
+    std::vector<std::vector<std::string>> tree; // dir/file/text/link lines, split into words
+    std::vector<std::string> faults;            // KIND or KIND:PATH (relative)
+    std::string cd;
+    bool top = false; // the tree right under the file system's root
+    std::vector<std::string> arguments;
+    int status = 0;
+    bool stderrGiven = false;
+    std::vector<std::string> stderrLines;
+    std::vector<Output> outputs;
+};
+
+// One word of a line: quoted or not, with \xNN, \\, \" and {TEXT*N} expanded.
+std::string expandWord(const std::string& raw) {
+    std::string out;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        char c = raw[i];
+        if (c == '\\' && i + 1 < raw.size()) {
+            char next = raw[++i];
+            if (next == 'x' && i + 2 < raw.size()) {
+                out += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                out += next;
+            }
+        } else if (c == '{' && raw.find('}', i) != std::string::npos) {
+            size_t close = raw.find('}', i);
+            std::string inner = raw.substr(i + 1, close - i - 1);
+            size_t star = inner.rfind('*');
+            if (inner.compare(star, 2, "*=") == 0) { // fitted to the root later
+                out += raw.substr(i, close - i + 1);
+                i = close;
+                continue;
+            }
+            std::string piece = expandWord(inner.substr(0, star));
+            for (int n = std::stoi(inner.substr(star + 1)); n > 0; --n)
+                out += piece;
+            i = close;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> splitWords(const std::string& line) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ') {
+            ++i;
+            continue;
+        }
+        std::string raw;
+        bool quoted = line[i] == '"';
+        if (quoted) ++i;
+        for (; i < line.size() && (quoted ? line[i] != '"' : line[i] != ' '); ++i) {
+            if (line[i] == '\\' && i + 1 < line.size()) raw += line[i++];
+            raw += line[i];
+        }
+        if (quoted) ++i;
+        words.push_back(expandWord(raw));
+    }
+    return words;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The cases of one file. A block's bytes run from the end of its marker line
+// to the start of the next line that begins with "=== " or "--- ".
+void parseFile(const std::string& path, const std::string& group, std::vector<Case>& cases) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t at = 0;
+    int lineNumber = 0;
+    Case* current = nullptr;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        size_t next = end == std::string::npos ? text.size() : end + 1;
+        std::string line = text.substr(at, next - at);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        ++lineNumber;
+        at = next;
+        std::string where = path + ":" + std::to_string(lineNumber);
+        if (startsWith(line, "=== ")) {
+            cases.emplace_back();
+            current = &cases.back();
+            current->name = group + "_" + line.substr(4);
+            std::replace(current->name.begin(), current->name.end(), '-', '_');
+            current->where = where;
+            continue;
+        }
+        if (line.empty() || line[0] == '#') continue;
+        if (!current) throw std::runtime_error(where + ": a line before the first case");
+        if (startsWith(line, "--- ")) {
+            size_t blockEnd = at;
+            while (blockEnd < text.size() && !startsWith(text.substr(blockEnd, 4), "=== ") &&
+                   !startsWith(text.substr(blockEnd, 4), "--- ")) {
+                size_t lineEnd = text.find('\n', blockEnd);
+                blockEnd = lineEnd == std::string::npos ? text.size() : lineEnd + 1;
+                ++lineNumber;
+            }
+            std::string block = text.substr(at, blockEnd - at);
+            at = blockEnd;
+            std::vector<std::string> words = splitWords(line.substr(4));
+            if (words.at(0) == "stderr") {
+                current->stderrGiven = true;
+                std::string lines = block;
+                lines.erase(std::remove(lines.begin(), lines.end(), '\r'), lines.end());
+                for (size_t from = 0; from < lines.size();) {
+                    size_t lineEnd = lines.find('\n', from);
+                    if (lineEnd == std::string::npos) lineEnd = lines.size();
+                    current->stderrLines.push_back(lines.substr(from, lineEnd - from));
+                    from = lineEnd + 1;
+                }
+                while (!current->stderrLines.empty() && current->stderrLines.back().empty())
+                    current->stderrLines.pop_back();
+            } else {
+                Output output;
+                output.present = words[0] != "no";
+                if (!output.present) words.erase(words.begin());
+                if (words.at(0) == "report")
+                    output.file = words.size() > 1 ? words[1] : "elenco_dei_files.txt";
+                output.bytes = block;
+                current->outputs.push_back(output);
+            }
+            continue;
+        }
+        std::vector<std::string> words = splitWords(line);
+        const std::string& verb = words.at(0);
+        if (verb == "$") {
+            current->arguments.assign(words.begin() + 2, words.end());
+        } else if (verb == "?") {
+            current->status = std::stoi(words.at(1));
+        } else if (verb == "only") {
+            current->only = words.at(1);
+        } else if (verb == "top") {
+            current->top = true;
+        } else if (verb == "cd") {
+            current->cd = words.at(1);
+        } else if (verb == "fault") {
+            current->faults.push_back(words.size() > 2 ? words[1] + ":" + words[2] : words.at(1));
+        } else if (verb == "dir" || verb == "file" || verb == "text" || verb == "link" ||
+                   verb == "many") {
+            current->tree.push_back(words);
+        } else {
+            throw std::runtime_error(where + ": unknown line '" + line + "'");
+        }
+    }
+}
+
+std::vector<Case> loadCases() {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(ZARPELLO_CASES_DIR))
+        if (entry.path().extension() == ".case") files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    std::vector<Case> cases;
+    for (const std::string& file : files)
+        parseFile(file, std::filesystem::path(file).stem().string(), cases);
+    return cases;
+}
+
+// {C*=N} in a path: C repeated until the absolute path, to the end of that
+// component (the next '/' or ':'), is N characters long, wherever the
+// temporary folder is.
+std::string fitToLength(const std::string& path, const std::string& root) {
+    std::string out = path;
+    for (size_t open = out.find('{'); open != std::string::npos; open = out.find('{', open)) {
+        size_t mark = out.find("*=", open);
+        size_t close = out.find('}', open);
+        if (mark == std::string::npos || close == std::string::npos || mark > close) {
+            ++open;
+            continue;
+        }
+        std::string piece = out.substr(open + 1, mark - open - 1);
+        size_t wanted = std::stoul(out.substr(mark + 2, close - mark - 2));
+        size_t componentEnd = std::min(out.find_first_of("/:", close), out.size());
+        size_t fixed = root.size() + 1 + open + (componentEnd - close - 1);
+        std::string filler;
+        while (fixed + filler.size() < wanted)
+            filler += piece;
+        out.replace(open, close - open + 1, filler);
+    }
+    return out;
+}
+
+// "@ROOT@" becomes the folder's path, and {C*=N} behind it is fitted; on
+// Windows, '/' becomes '\' from there to the end of the line.
+std::string placeRoot(std::string text, const std::string& root) {
+    for (size_t at = text.find(ROOT); at != std::string::npos; at = text.find(ROOT, at)) {
+        text.replace(at, sizeof ROOT - 1, root);
+        size_t lineEnd = std::min(text.find_first_of("\r\n", at), text.size());
+        size_t relative = at + root.size() + 1;
+        if (relative < lineEnd) {
+            std::string fitted = fitToLength(text.substr(relative, lineEnd - relative), root);
+            text.replace(relative, lineEnd - relative, fitted);
+            lineEnd = relative + fitted.size();
+        }
+        if (WINDOWS) std::replace(text.begin() + at, text.begin() + lineEnd, '/', '\\');
+        at += root.size();
+    }
+    return text;
+}
+
+// A line with its bytes made visible: CR, LF, tabs and bytes outside ASCII.
+std::string visible(const std::string& line) {
+    std::string out;
+    for (unsigned char c : line) {
+        char hex[8];
+        snprintf(hex, sizeof hex, "\\x%02X", c);
+        out += c == '\r'              ? std::string("\\r")
+               : c < 0x20 || c > 0x7E ? std::string(hex)
+                                      : std::string(1, c);
+    }
+    return out;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t from = 0; from < text.size();) {
+        size_t end = text.find('\n', from);
+        end = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(from, end - from));
+        from = end;
+    }
+    return lines;
+}
+
+// Where two texts part, with the lines around it, each marked - (expected) or + (actual).
+std::string difference(const std::string& expected, const std::string& actual) {
+    std::vector<std::string> e = linesOf(expected), a = linesOf(actual);
+    size_t first = 0;
+    while (first < e.size() && first < a.size() && e[first] == a[first])
+        ++first;
+    std::string out = "first difference at line " + std::to_string(first + 1) + ":\n";
+    for (size_t i = first > 2 ? first - 2 : 0; i < first; ++i)
+        out += "  " + visible(e[i]) + "\n";
+    for (size_t i = first; i < e.size() && i < first + 6; ++i)
+        out += "- " + visible(e[i]) + "\n";
+    for (size_t i = first; i < a.size() && i < first + 6; ++i)
+        out += "+ " + visible(a[i]) + "\n";
+    return out;
+}
+
+void makeParents(const ScopedTempDir& dir, const std::string& relative) {
+    for (size_t slash = relative.find('/'); slash != std::string::npos;
+         slash = relative.find('/', slash + 1)) {
+        std::string parent = relative.substr(0, slash);
+        if (!std::filesystem::exists(std::filesystem::u8path(dir.at(parent))))
+            dir.makeFolder(parent);
+    }
+}
+
+void makeTree(const ScopedTempDir& dir, const std::vector<std::vector<std::string>>& tree) {
+    for (const std::vector<std::string>& words : tree) {
+        const std::string path = fitToLength(words.at(1), dir.path);
+        makeParents(dir, words[0] == "dir" ? path + "/" : path);
+        if (words[0] == "file") {
+            uint64_t length = words.size() > 2 ? std::stoull(words[2]) : 0;
+            int64_t when = unixTime(2000, 1, 1, 0, 0, 0);
+            if (words.size() > 4) {
+                int y, mo, d, h, mi, s;
+                sscanf((words[3] + " " + words[4]).c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h,
+                       &mi, &s);
+                when = unixTime(y, mo, d, h, mi, s);
+            }
+            dir.makeFile(path, length, when);
+        } else if (words[0] == "text") {
+            std::string content;
+            for (size_t i = 2; i < words.size(); ++i)
+                content += (i > 2 ? " " : "") + words[i];
+            std::ofstream(std::filesystem::u8path(dir.at(path)), std::ios::binary) << content;
+        } else if (words[0] == "link") {
+            dir.makeLink(path, words.at(2));
+        } else if (words[0] == "many") {
+            for (int i = std::stoi(words.at(2)) - 1; i >= 0; --i)
+                dir.makeFile(path + std::to_string(i), 0);
+        }
+    }
+}
+
+// GoogleTest names a failing case by where it stands, not by its bytes.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.where;
+}
+
+struct CaseTest : ::testing::TestWithParam<Case> {};
+
+TEST_P(CaseTest, Holds) {
+    const Case& c = GetParam();
+    SCOPED_TRACE(c.where);
+    if ((c.only == "linux" && WINDOWS) || (c.only == "windows" && !WINDOWS))
+        GTEST_SKIP() << "holds on " << c.only << " only";
+    ScopedTempDir dir(c.top);
+    makeTree(dir, c.tree);
+    std::string root = dir.path;
+    std::string faults;
+    for (const std::string& fault : c.faults) {
+        size_t colon = fault.find(':');
+        std::string kind = fault.substr(0, colon);
+        faults += (faults.empty() ? "" : "|") + kind;
+        if (colon == std::string::npos) continue;
+        std::string argument = fault.substr(colon + 1);
+        bool isFolder = kind == "unreadable" || kind == "vanish";
+        faults += ":" + (isFolder ? dir.at(argument) : argument);
+    }
+    std::string arguments = quoteArgument(faults);
+    for (const std::string& word : c.arguments)
+        arguments += " " + quoteArgument(placeRoot(word, root));
+    ProgramRun run = runProgram(programPath("faulty_elenco"), arguments, dir.at(c.cd));
+
+    EXPECT_EQ(run.status, c.status) << "standard error:\n" << run.err;
+    std::vector<std::string> errLines;
+    for (std::string line : linesOf(run.err)) {
+        if (!line.empty() && line.back() == '\n') line.pop_back();
+        errLines.push_back(line);
+    }
+    std::vector<std::string> expectedErr;
+    for (const std::string& line : c.stderrLines)
+        expectedErr.push_back(placeRoot(line, root));
+    bool errMatches = errLines.size() == expectedErr.size();
+    for (size_t i = 0; errMatches && i < errLines.size(); ++i)
+        errMatches = startsWith(expectedErr[i], "~ ")
+                         ? std::regex_match(errLines[i], std::regex(expectedErr[i].substr(2)))
+                         : errLines[i] == expectedErr[i];
+    std::string expectedErrText;
+    for (const std::string& line : expectedErr)
+        expectedErrText += line + "\n";
+    EXPECT_TRUE(errMatches) << "standard error: " << difference(expectedErrText, run.err);
+
+    for (const Output& output : c.outputs) {
+        std::string where;
+        if (startsWith(output.file, ROOT))
+            where = placeRoot(output.file, root);
+        else if (!output.file.empty())
+            where = dir.at(c.cd.empty() ? output.file : c.cd + "/" + output.file);
+        std::string actual = output.file.empty() ? run.out : readFile(where);
+        if (!output.present) {
+            EXPECT_FALSE(fileExists(where)) << where << " exists";
+            continue;
+        }
+        if (!output.file.empty()) {
+            EXPECT_TRUE(fileExists(where)) << where << " is missing";
+        }
+        std::string expected = placeRoot(output.bytes, root);
+        EXPECT_TRUE(actual == expected) << (output.file.empty() ? "standard output" : output.file)
+                                        << ": " << difference(expected, actual);
+    }
+}
+
+std::string caseName(const ::testing::TestParamInfo<Case>& info) {
+    return info.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CaseTest, ::testing::ValuesIn(loadCases()), caseName);
+
+} // namespace

@@ -35,9 +35,11 @@ const char CLI_USAGE[] =
     "replaces FILE only once it is complete; until then it is written to a\n"
     "temporary file beside it.\n"
     "\n"
-    "Exit status: 0 report written; 1 bad usage; 2 FOLDER could not be read;\n"
-    "3 the report could not be opened or written; 4 memory exhausted. With\n"
-    "several failures, the highest.\n";
+    "Exit status: 0 report written; 1 bad usage; 2 the listing is incomplete\n"
+    "(FOLDER, or a folder below it, could not be read or was left out for the\n"
+    "length of its path, or a file's details could not be read); 3 the report\n"
+    "could not be opened or written; 4 memory exhausted. With several failures,\n"
+    "the highest.\n";
 
 namespace {
 

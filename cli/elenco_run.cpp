@@ -21,8 +21,9 @@
 #include "read_ahead.h"
 #include "report_names.h"
 #include "report_output.h"
+#include "version.h"
 
-static const char VERSION[] = "elenco (Zarpello) 1.0.0\n";
+static const char VERSION[] = "elenco (Zarpello) " ZARPELLO_VERSION "\n";
 
 enum ExitStatus {
     EXIT_WRITTEN = 0,

@@ -22,10 +22,3 @@ std::string readFile(const std::string& path) {
 bool fileExists(const std::string& path) {
     return std::ifstream(path, std::ios::binary).good();
 }
-
-std::string crlf(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}

@@ -4,7 +4,6 @@
 
 #include <stdint.h>
 
-#include <initializer_list>
 #include <string>
 
 struct ScopedTempDir {
@@ -39,5 +38,3 @@ int64_t unixTime(int year, int month, int day, int hour, int minute, int second)
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 
-// The lines, each ended by CR LF.
-std::string crlf(std::initializer_list<std::string> lines);

@@ -45,7 +45,7 @@ static HWND waitForDialogWindow(DWORD thread, const char* caption, HWND except) 
     return nullptr;
 }
 
-RunningDialog::RunningDialog(void (*prepareThread)())
+RunningDialog::RunningDialog()
     : closing(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "";
@@ -56,8 +56,7 @@ RunningDialog::RunningDialog(void (*prepareThread)())
         fflush(stderr);
         TerminateProcess(GetCurrentProcess(), 3);
     });
-    thread = std::thread([this, prepareThread] {
-        if (prepareThread) prepareThread();
+    thread = std::thread([this] {
         threadId = GetCurrentThreadId();
         char noArguments[] = "";
         dialogResult = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);

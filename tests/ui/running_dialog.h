@@ -16,8 +16,7 @@
 #include <vector>
 
 struct RunningDialog {
-    // `prepareThread`, when given, runs on the dialog's thread before WinMain.
-    explicit RunningDialog(void (*prepareThread)() = nullptr);
+    RunningDialog();
     ~RunningDialog();
     RunningDialog(const RunningDialog&) = delete;
     RunningDialog& operator=(const RunningDialog&) = delete;
@@ -33,7 +32,6 @@ struct RunningDialog {
     std::string answerMessage(const char* caption) const;
     // Waits for the dialog to end: its result, or -100 when it is still open.
     INT_PTR result();
-    bool isOpen() const { return !finished; }
 
     HWND window = nullptr;
     HWND tree = nullptr;

@@ -74,9 +74,11 @@ struct DirSearch {
 // The walk reads every folder only for the folders in it. A folder whose link
 // count is 2 holds none (its "." and its name in the parent): the names-only
 // search that reported it notes its path here, and the walk's search of it,
-// which comes next, is answered without reading it. One listing runs at a time;
-// only names-only searches touch these.
-static char knownWithoutFolders[PATH_BUFFER];
+// which comes next, is answered without reading it. A noted folder is on its
+// parent's device, whose kind of file system it shares. One listing runs at a
+// time; only names-only searches touch these.
+static char knownOnDevice[PATH_BUFFER];
+static bool knownWithoutFolders;
 static DirSearch* innermostWalk;
 static char walkBuffer[READ_BUFFER];
 
@@ -252,23 +254,28 @@ static bool storeFolder(DirSearch* search, uint32_t parent, const char* name) {
     return true;
 }
 
-static void noteIfWithoutFolders(DirSearch* search, const char* name) {
-    knownWithoutFolders[0] = '\0';
+static void noteSubfolder(DirSearch* search, const char* name) {
+    knownOnDevice[0] = '\0';
     if (!search->linksCountFolders || isDotEntry(name)) return;
     struct stat info;
-    if (fstatat(search->descriptor, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISDIR(info.st_mode) && info.st_nlink == 2 && info.st_dev == search->device)
-        joinPath(knownWithoutFolders, sizeof knownWithoutFolders, search->path, name);
+    if (fstatat(search->descriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISDIR(info.st_mode) || info.st_dev != search->device)
+        return;
+    joinPath(knownOnDevice, sizeof knownOnDevice, search->path, name);
+    knownWithoutFolders = info.st_nlink == 2;
 }
 
-static void fillFromStat(const struct stat& info, DirEntry* entry) {
-    entry->attributes = S_ISDIR(info.st_mode) ? FOLDER_ATTRIBUTE : 0;
-    uint64_t size =
-        S_ISREG(info.st_mode) || S_ISLNK(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+// Only the fields an entry holds are asked for, which spares a network file
+// system the others.
+enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME };
+
+static void fillFromStatx(const struct statx& info, DirEntry* entry) {
+    entry->attributes = S_ISDIR(info.stx_mode) ? FOLDER_ATTRIBUTE : 0;
+    uint64_t size = S_ISREG(info.stx_mode) || S_ISLNK(info.stx_mode) ? info.stx_size : 0;
     entry->sizeHigh = static_cast<uint32_t>(size >> 32);
     entry->sizeLow = static_cast<uint32_t>(size);
-    entry->lastAccess = fileTimeFromUnix(info.st_atim.tv_sec, info.st_atim.tv_nsec);
-    entry->lastWrite = fileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    entry->lastAccess = fileTimeFromUnix(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
+    entry->lastWrite = fileTimeFromUnix(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
 }
 
 // Fills `entry` from a name and its kind as the folder gives it. Returns 0 for
@@ -286,14 +293,14 @@ static int fillEntry(DirSearch* search, const char* name, size_t length, unsigne
     // The kind from the folder spares a stat where nothing else is needed.
     bool kindKnown = kind != DT_UNKNOWN;
     if (kindKnown && search->detail == SEARCH_KINDS_ONLY) {
-        if (kind == DT_DIR) noteIfWithoutFolders(search, entry->name);
+        if (kind == DT_DIR) noteSubfolder(search, entry->name);
         return 1;
     }
     if (kindKnown && kind == DT_DIR) return 1;
     if (isDotEntry(entry->name)) return 1;
-    struct stat info;
-    if (fstatat(search->descriptor, entry->name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        fillFromStat(info, entry);
+    struct statx info;
+    if (statx(search->descriptor, entry->name, AT_SYMLINK_NOFOLLOW, ENTRY_FIELDS, &info) == 0) {
+        fillFromStatx(info, entry);
         return 1;
     }
     if (errno == ENOENT) return 0;
@@ -344,7 +351,7 @@ static void closeSearch(DirSearch* search) {
 // A names-only search of a folder that is not known to hold no folder: opened
 // below the search of its parent when that is still open, read whole into the
 // arena, and kept open while the walk goes below it.
-static bool startWalkSearch(DirSearch* search, const char* folder) {
+static bool startWalkSearch(DirSearch* search, const char* folder, bool onParentDevice) {
     if (!copyText(search->path, sizeof search->path, folder)) return false;
     DirSearch* parent = innermostWalk;
     const char* name = nullptr;
@@ -368,7 +375,10 @@ static bool startWalkSearch(DirSearch* search, const char* folder) {
     if (search->descriptor < 0) return false;
     if (!parent) arena.rootDescriptor = fcntl(search->descriptor, F_DUPFD_CLOEXEC, 0);
     struct stat info;
-    if (fstat(search->descriptor, &info) == 0) {
+    if (onParentDevice && parent) {
+        search->device = parent->device;
+        search->linksCountFolders = true;
+    } else if (fstat(search->descriptor, &info) == 0) {
         search->device = info.st_dev;
         search->linksCountFolders = linksCountFolders(search->descriptor);
     }
@@ -408,11 +418,12 @@ static bool startFileSearch(DirSearch* search, const char* folder) {
 static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
     // Only the walk's searches use the note and the arena's writing, so
     // searches of files may run on several threads at once.
-    bool withoutFolders = false;
+    bool onDevice = false;
     if (detail == SEARCH_KINDS_ONLY) {
-        withoutFolders = strcmp(folder, knownWithoutFolders) == 0 && folder[0];
-        knownWithoutFolders[0] = '\0';
+        onDevice = folder[0] && strcmp(folder, knownOnDevice) == 0;
+        knownOnDevice[0] = '\0';
     }
+    bool withoutFolders = onDevice && knownWithoutFolders;
     DirSearch* search = static_cast<DirSearch*>(calloc(1, sizeof(DirSearch)));
     if (!search) return nullptr;
     search->detail = detail;
@@ -423,7 +434,7 @@ static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEnt
         entry->attributes = FOLDER_ATTRIBUTE;
         return search;
     }
-    bool started = detail == SEARCH_KINDS_ONLY ? startWalkSearch(search, folder)
+    bool started = detail == SEARCH_KINDS_ONLY ? startWalkSearch(search, folder, onDevice)
                                                : startFileSearch(search, folder);
     if (started && posixFindNext(search, entry)) return search;
     if (innermostWalk == search) innermostWalk = search->outer;
@@ -432,7 +443,7 @@ static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEnt
 }
 
 static void posixFindClose(DirSearch* search) {
-    if (search->detail == SEARCH_KINDS_ONLY) knownWithoutFolders[0] = '\0';
+    if (search->detail == SEARCH_KINDS_ONLY) knownOnDevice[0] = '\0';
     if (innermostWalk == search) innermostWalk = search->outer;
     closeSearch(search);
 }

@@ -342,12 +342,6 @@ static int posixFindNext(DirSearch* search, DirEntry* entry) {
     return 0;
 }
 
-static void closeSearch(DirSearch* search) {
-    if (search->descriptor >= 0) close(search->descriptor);
-    free(search->buffer);
-    free(search);
-}
-
 // A names-only search of a folder that is not known to hold no folder: opened
 // below the search of its parent when that is still open, read whole into the
 // arena, and kept open while the walk goes below it.
@@ -415,6 +409,16 @@ static bool startFileSearch(DirSearch* search, const char* folder) {
     return search->buffer != nullptr;
 }
 
+static void posixFindClose(DirSearch* search) {
+    if (search->detail == SEARCH_KINDS_ONLY) {
+        knownOnDevice[0] = '\0';
+        if (innermostWalk == search) innermostWalk = search->outer;
+    }
+    if (search->descriptor >= 0) close(search->descriptor);
+    free(search->buffer);
+    free(search);
+}
+
 static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
     // Only the walk's searches use the note and the arena's writing, so
     // searches of files may run on several threads at once.
@@ -437,15 +441,8 @@ static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEnt
     bool started = detail == SEARCH_KINDS_ONLY ? startWalkSearch(search, folder, onDevice)
                                                : startFileSearch(search, folder);
     if (started && posixFindNext(search, entry)) return search;
-    if (innermostWalk == search) innermostWalk = search->outer;
-    closeSearch(search);
+    posixFindClose(search);
     return nullptr;
-}
-
-static void posixFindClose(DirSearch* search) {
-    if (search->detail == SEARCH_KINDS_ONLY) knownOnDevice[0] = '\0';
-    if (innermostWalk == search) innermostWalk = search->outer;
-    closeSearch(search);
 }
 
 static void posixShowMessage(DialogHandle, const UserMessage& message) {

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -387,15 +388,103 @@ static bool startWalkSearch(DirSearch* search, const char* folder, bool onParent
     return true;
 }
 
+// Each thread keeps the folder of its last file search open, and those above
+// it, each a prefix of `path`: the folders come in the report's order, so the
+// next one is mostly below one of them and is opened by its name there, which
+// on a network share is one lookup rather than one for each of its path's
+// names. The descriptors close when the thread ends or the listing's searches
+// are over.
+enum { OPEN_DEPTH = 8 };
+
+struct OpenFolders {
+    char path[PATH_BUFFER];
+    int count;
+    size_t lengths[OPEN_DEPTH];
+    int descriptors[OPEN_DEPTH];
+};
+
+static pthread_key_t openFoldersKey;
+static pthread_once_t openFoldersOnce = PTHREAD_ONCE_INIT;
+static bool openFoldersReady;
+
+static void closeOpenFolders(void* held) {
+    OpenFolders* folders = static_cast<OpenFolders*>(held);
+    for (int i = 0; i < folders->count; ++i)
+        close(folders->descriptors[i]);
+    free(folders);
+}
+
+static void makeOpenFoldersKey() {
+    openFoldersReady = pthread_key_create(&openFoldersKey, closeOpenFolders) == 0;
+}
+
+static OpenFolders* threadOpenFolders() {
+    pthread_once(&openFoldersOnce, makeOpenFoldersKey);
+    if (!openFoldersReady) return nullptr;
+    OpenFolders* folders = static_cast<OpenFolders*>(pthread_getspecific(openFoldersKey));
+    if (folders) return folders;
+    folders = static_cast<OpenFolders*>(calloc(1, sizeof(OpenFolders)));
+    if (folders && pthread_setspecific(openFoldersKey, folders) != 0) {
+        free(folders);
+        return nullptr;
+    }
+    return folders;
+}
+
+static void releaseOpenFolders() {
+    if (!openFoldersReady) return;
+    OpenFolders* folders = static_cast<OpenFolders*>(pthread_getspecific(openFoldersKey));
+    if (!folders) return;
+    pthread_setspecific(openFoldersKey, nullptr);
+    closeOpenFolders(folders);
+}
+
+// The part of `folder` below the first `length` bytes of `path`, or null when
+// those do not name a folder above it.
+static const char* partBelow(const char* path, size_t length, const char* folder) {
+    if (length == 0 || strncmp(folder, path, length) != 0) return nullptr;
+    const char* rest = folder + length;
+    // Below "/" a name follows the root's own separator; elsewhere one comes first.
+    if (!(length == 1 && path[0] == '/')) {
+        if (*rest != '/') return nullptr;
+        ++rest;
+    }
+    return *rest ? rest : nullptr;
+}
+
+static int openFileFolder(const char* folder) {
+    OpenFolders* folders = threadOpenFolders();
+    const char* rest = nullptr;
+    int descriptor;
+    if (folders) {
+        while (folders->count > 0 &&
+               !(rest = partBelow(folders->path, folders->lengths[folders->count - 1], folder)))
+            close(folders->descriptors[--folders->count]);
+    }
+    if (rest) {
+        descriptor = openat(folders->descriptors[folders->count - 1], rest,
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    } else if ((rest = belowRoot(folder))) {
+        descriptor =
+            openat(arena.rootDescriptor, rest, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    } else {
+        descriptor = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (descriptor < 0 || !folders || folders->count == OPEN_DEPTH) return descriptor;
+    size_t length = strlen(folder);
+    if (length == 0 || length >= sizeof folders->path) return descriptor;
+    int kept = fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    if (kept < 0) return descriptor;
+    memcpy(folders->path, folder, length + 1);
+    folders->lengths[folders->count] = length;
+    folders->descriptors[folders->count++] = kept;
+    return descriptor;
+}
+
 // A search of a folder's files: its names from the walk's record when there is
 // one, else read now; the folder is opened below the walk's first one.
 static bool startFileSearch(DirSearch* search, const char* folder) {
-    const char* below = belowRoot(folder);
-    if (below)
-        search->descriptor =
-            openat(arena.rootDescriptor, below, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    else
-        search->descriptor = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    search->descriptor = openFileFolder(folder);
     if (search->descriptor < 0) return false;
     int64_t record = findRecord(folder);
     if (record >= 0) {
@@ -455,7 +544,9 @@ static void posixNoteLeftOut(DialogHandle, const char*, const char*) {}
 
 // The end of a listing's searches frees what the walk kept.
 static void posixExpectSearches(const FolderEntry*, int32_t count) {
-    if (count == 0) releaseArena();
+    if (count > 0) return;
+    releaseArena();
+    releaseOpenFolders();
 }
 
 const Platform defaultPlatform = {

@@ -46,9 +46,10 @@ struct WalkArena {
     size_t slotCount;
     size_t records;
     int rootDescriptor; // the walk's first folder, which file searches open below
+    char rootPath[PATH_BUFFER];
 };
 
-static WalkArena arena = {nullptr, 0, 0, nullptr, 0, 0, -1};
+static WalkArena arena = {nullptr, 0, 0, nullptr, 0, 0, -1, ""};
 
 enum { READ_BUFFER = 32768 };
 
@@ -174,7 +175,7 @@ static void releaseArena() {
     free(arena.bytes);
     free(arena.slots);
     if (arena.rootDescriptor >= 0) close(arena.rootDescriptor);
-    arena = {nullptr, 0, 0, nullptr, 0, 0, -1};
+    arena = {nullptr, 0, 0, nullptr, 0, 0, -1, ""};
 }
 
 // The record of `path`, or -1 when the walk did not read it.
@@ -185,16 +186,23 @@ static int64_t findRecord(const char* path) {
     return slot ? static_cast<int64_t>(slot) - 1 : -1;
 }
 
+// The part of `folder` below the first `length` bytes of `path`, or null when
+// those do not name a folder above it.
+static const char* partBelow(const char* path, size_t length, const char* folder) {
+    if (length == 0 || strncmp(folder, path, length) != 0) return nullptr;
+    const char* rest = folder + length;
+    // Below "/" a name follows the root's own separator; elsewhere one comes first.
+    if (!(length == 1 && path[0] == '/')) {
+        if (*rest != '/') return nullptr;
+        ++rest;
+    }
+    return *rest ? rest : nullptr;
+}
+
 // `path` below the walk's first folder, relative to it; null when it is not below.
 static const char* belowRoot(const char* path) {
     if (arena.rootDescriptor < 0) return nullptr;
-    FolderRecord root = recordAt(0);
-    const char* rootPath = arena.bytes + sizeof root;
-    if (root.nameLength == 1 && rootPath[0] == '/')
-        return path[0] == '/' && path[1] ? path + 1 : nullptr;
-    if (strncmp(path, rootPath, root.nameLength) != 0 || path[root.nameLength] != '/')
-        return nullptr;
-    return path[root.nameLength + 1] ? path + root.nameLength + 1 : nullptr;
+    return partBelow(arena.rootPath, strlen(arena.rootPath), path);
 }
 
 // The next record read from the folder into `buffer`; null at its end or on an error.
@@ -368,7 +376,8 @@ static bool startWalkSearch(DirSearch* search, const char* folder, bool onParent
     else
         search->descriptor = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (search->descriptor < 0) return false;
-    if (!parent) arena.rootDescriptor = fcntl(search->descriptor, F_DUPFD_CLOEXEC, 0);
+    if (!parent && copyText(arena.rootPath, sizeof arena.rootPath, folder))
+        arena.rootDescriptor = fcntl(search->descriptor, F_DUPFD_CLOEXEC, 0);
     struct stat info;
     if (onParentDevice && parent) {
         search->device = parent->device;
@@ -437,19 +446,6 @@ static void releaseOpenFolders() {
     if (!folders) return;
     pthread_setspecific(openFoldersKey, nullptr);
     closeOpenFolders(folders);
-}
-
-// The part of `folder` below the first `length` bytes of `path`, or null when
-// those do not name a folder above it.
-static const char* partBelow(const char* path, size_t length, const char* folder) {
-    if (length == 0 || strncmp(folder, path, length) != 0) return nullptr;
-    const char* rest = folder + length;
-    // Below "/" a name follows the root's own separator; elsewhere one comes first.
-    if (!(length == 1 && path[0] == '/')) {
-        if (*rest != '/') return nullptr;
-        ++rest;
-    }
-    return *rest ? rest : nullptr;
 }
 
 static int openFileFolder(const char* folder) {

@@ -383,8 +383,11 @@ static bool startWalkSearch(DirSearch* search, const char* folder, bool onParent
         search->device = parent->device;
         search->linksCountFolders = true;
     } else if (fstat(search->descriptor, &info) == 0) {
+        // The kind of file system goes with the device: asked once for each.
         search->device = info.st_dev;
-        search->linksCountFolders = linksCountFolders(search->descriptor);
+        search->linksCountFolders = parent && parent->device == info.st_dev
+                                        ? parent->linksCountFolders
+                                        : linksCountFolders(search->descriptor);
     }
     // A record is named within its parent's only when the parent has one.
     bool named = name && parent->stored;

@@ -129,8 +129,16 @@ static bool mayConvert(const NamedSearch& search, const char* name, const char* 
     return remember(key, real);
 }
 
+// A name of ASCII bytes alone is its own conversion.
+static bool plainAscii(const char* name) {
+    for (; *name; ++name) {
+        if (static_cast<unsigned char>(*name) >= 0x80) return false;
+    }
+    return true;
+}
+
 static void convertEntry(const NamedSearch& search, DirEntry* entry) {
-    if (isDotEntry(entry->name)) return;
+    if (plainAscii(entry->name)) return;
     char converted[PATH_BUFFER];
     utf8ToCp1252(entry->name, converted, sizeof converted);
     if (strcmp(converted, entry->name) == 0) return;

@@ -44,7 +44,7 @@ TEST(FileOrder, SameAsSortingTheRecordsThemselves) {
                                  "Zeta"};
     const char* const types[] = {"", "txt", "TXT", "tar", "abcdefgh", "abcdefghi", "ABCDEFGH"};
     const uint64_t lengths[] = {0, 1, 4294967296ull, 4294967297ull, 255, 256};
-    for (ListingOptions sort : {SORT_BY_NAME, SORT_BY_TYPE, SORT_BY_LENGTH}) {
+    for (ListingOptions sort : {SORT_BY_NAME, SORT_BY_TYPE, SORT_BY_LENGTH, SORT_BY_TIME}) {
         JobScope scope(sort);
         int32_t n = 0;
         for (int round = 0; round < 9; ++round) {
@@ -57,15 +57,17 @@ TEST(FileOrder, SameAsSortingTheRecordsThemselves) {
                 uint64_t length = lengths[(i * 5 + round * 3) % 6];
                 e.sizeHigh = static_cast<uint32_t>(length >> 32);
                 e.sizeLow = static_cast<uint32_t>(length);
-                e.depth = n; // tells tied records apart
+                e.lastWrite = {e.sizeHigh, e.sizeLow}; // times that tie and differ alike
+                e.depth = n;                           // tells tied records apart
                 ++n;
             }
         }
         scope.job.fileCount = n;
         std::vector<FileEntry> expected(scope.job.files, scope.job.files + n);
-        int (*compare)(const void*, const void*) = sort == SORT_BY_NAME   ? compareByName
-                                                   : sort == SORT_BY_TYPE ? compareByType
-                                                                          : compareByLength;
+        int (*compare)(const void*, const void*) = sort == SORT_BY_NAME     ? compareByName
+                                                   : sort == SORT_BY_TYPE   ? compareByType
+                                                   : sort == SORT_BY_LENGTH ? compareByLength
+                                                                            : compareByTime;
         qsort(expected.data(), expected.size(), sizeof(FileEntry), compare);
         sortFiles(scope.job);
         for (int32_t i = 0; i < n; ++i)

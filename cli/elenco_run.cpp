@@ -28,7 +28,7 @@ static const char VERSION[] = "elenco (Zarpello) " ZARPELLO_VERSION "\n";
 enum ExitStatus {
     EXIT_WRITTEN = 0,
     EXIT_USAGE = 1,
-    EXIT_FOLDER_UNREADABLE = 2,
+    EXIT_INCOMPLETE = 2, // a folder or a file's details could not be read, or a folder was left out
     EXIT_REPORT_FAILED = 3,
     EXIT_OUT_OF_MEMORY = 4,
 };
@@ -103,7 +103,7 @@ static int countingFindNext(DirSearch* search, DirEntry* entry) {
 static int statusOf(MessageCode code) {
     switch (code) {
     case MESSAGE_INVALID_HANDLE:
-        return EXIT_FOLDER_UNREADABLE;
+        return EXIT_INCOMPLETE;
     case MESSAGE_CANNOT_OPEN_REPORT:
     case MESSAGE_CANNOT_WRITE_REPORT:
         return EXIT_REPORT_FAILED;
@@ -149,7 +149,7 @@ static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* pat
                 MAX_SEARCHABLE_PATH);
     else
         fprintf(stderr, "elenco: %s: %s\n", named, strerror(reason));
-    raiseStatus(EXIT_FOLDER_UNREADABLE);
+    raiseStatus(EXIT_INCOMPLETE);
 }
 
 // On a terminal, where the report went: a newcomer learns its name.
@@ -184,13 +184,12 @@ int runElenco(int argc, char** argv) {
         !reportPath(session.folder, session.reportFolder, sizeof session.reportFolder)) {
         fprintf(stderr, "elenco: %s: Invalid handle: the full path exceeds %d characters\n",
                 options.folder, MAX_PATH_LENGTH);
-        return EXIT_FOLDER_UNREADABLE;
+        return EXIT_INCOMPLETE;
     }
     // Before anything is written, so that a mistyped folder destroys nothing.
     if (!folderCanBeListed(session.folder)) {
-        fprintf(stderr, "elenco: %s: %s: %s\n", session.folder, INVALID_HANDLE.text,
-                strerror(errno));
-        return EXIT_FOLDER_UNREADABLE;
+        cliShowMessage(&session, INVALID_HANDLE, errno);
+        return session.status;
     }
     installReadAhead(options.jobs ? options.jobs
                                   : static_cast<int>(std::thread::hardware_concurrency()));

@@ -2,22 +2,31 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdio.h>
 
 #include "listing_job.h"
 
+enum ReportEncoding {
+    ENCODING_OF_LOCALE,    // none asked for: the user's locale decides
+    ENCODING_WINDOWS_1252, // names and paths as the Windows build writes them
+    ENCODING_UTF8,         // names and paths as they are, padded by display columns
+};
+
 struct CliOptions {
-    ListingOptions word; // the flags' word, or the one given with --options
-    const char* folder; // "." when none is given
-    const char* output; // null: the report's own name; "-": standard output
-    bool utf8;          // --encoding=utf-8: names and paths as they are, padded by display columns
+    ListingOptions word; // the settings, the last given of each winning
+    const char* folder;  // "." when none is given
+    const char* output;  // null: the report's own name; "-": standard output
+    ReportEncoding encoding;
+    bool oneFileSystem; // -x: subfolders on another file system are left out
     int jobs;           // threads reading folders (-j); 0: one per core
     bool quiet;
     bool help;
     bool version;
 };
 
-// Fills `options` from argv. Returns 1, or 0 with a one-line reason in `error`.
+// Fills `options` from argv. Returns 1, or 0 with a one-line reason, in the
+// user's language, in `error`.
 int parseCliOptions(int argc, char** argv, CliOptions& options, char* error, size_t errorCapacity);
 
-// The text of --help.
-extern const char CLI_USAGE[];
+// Writes --help, in the user's language, to `out`. Returns 0 when it could not be written.
+int writeCliUsage(FILE* out);

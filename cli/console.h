@@ -1,6 +1,12 @@
-// Standard streams as the front end needs them on each platform.
+// Standard streams and the user's locale as the front end needs them on each platform.
 #pragma once
 
+#include "cli_options.h"
+
 // Standard output carries the report's bytes unchanged (its CR LF included);
-// standard error carries UTF-8 text.
+// standard error carries text in the user's character set.
 void prepareStandardStreams();
+
+// The report's encoding when none is asked for: Windows-1252 where the user's
+// character set is Latin-1 or Windows-1252 (and always on Windows), UTF-8 elsewhere.
+ReportEncoding encodingOfLocale();

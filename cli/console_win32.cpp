@@ -3,19 +3,33 @@
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <windows.h>
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
 #define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
 #endif
 
+// The console's code page as the user had it, given back when elenco.exe ends.
+static UINT userCodePage;
+
+static void restoreCodePage() {
+    SetConsoleOutputCP(userCodePage);
+}
+
 void prepareStandardStreams() {
     // Text mode would turn each CR LF of the report into CR CR LF.
     _setmode(_fileno(stdout), _O_BINARY);
-    SetConsoleOutputCP(CP_UTF8);
+    // Messages are UTF-8: names (converted from Windows-1252) and Italian texts alike.
+    userCodePage = GetConsoleOutputCP();
+    if (userCodePage && SetConsoleOutputCP(CP_UTF8)) atexit(restoreCodePage);
     // The progress line clears itself with an escape sequence.
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     DWORD mode = 0;
     if (GetConsoleMode(error, &mode))
         SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+ReportEncoding encodingOfLocale() {
+    return ENCODING_WINDOWS_1252;
 }

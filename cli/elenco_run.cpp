@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "elenco_run.h"
@@ -15,9 +16,11 @@
 #include "console.h"
 #include "cp1252.h"
 #include "folder_check.h"
+#include "i18n.h"
 #include "listing_run.h"
 #include "messages.h"
 #include "platform.h"
+#include "quote.h"
 #include "read_ahead.h"
 #include "report_names.h"
 #include "report_output.h"
@@ -35,6 +38,8 @@ enum ExitStatus {
 
 // What the engine's "dialog" is to this front end.
 struct Session {
+    const char* givenFolder;
+    const char* givenOutput; // null: standard output
     char folder[8192];
     char reportFolder[PATH_BUFFER]; // the folder as the engine sees it
     bool utf8;
@@ -65,8 +70,12 @@ static void showProgress() {
     auto now = std::chrono::steady_clock::now();
     if (now - session.lastProgress < std::chrono::milliseconds(200)) return;
     session.lastProgress = now;
-    fprintf(stderr, "\relenco: %ld folders, %ld files\033[K", session.foldersSeen,
+    fprintf(stderr, "\relenco: ");
+    fprintf(stderr, translatePlural("%ld folder", "%ld folders", session.foldersSeen),
+            session.foldersSeen);
+    fprintf(stderr, translatePlural(", %ld file", ", %ld files", session.filesSeen),
             session.filesSeen);
+    fputs("\033[K", stderr);
 }
 
 // Passes over the report's temporary file: the listing shows its folder as it was.
@@ -117,21 +126,43 @@ static void raiseStatus(int status) {
     if (status > session.status) session.status = status;
 }
 
-// "elenco: PATH: TEXT", the message's lines joined by " ", then the system's reason.
-static void cliShowMessage(DialogHandle, const UserMessage& message, int reason) {
-    bool aboutReport =
-        message.code == MESSAGE_CANNOT_OPEN_REPORT || message.code == MESSAGE_CANNOT_WRITE_REPORT;
-    const char* path = aboutReport ? session.output : session.folder;
-    char text[512];
-    cp1252ToUtf8(message.text, text, sizeof text);
-    for (char* c = text; *c; ++c) {
-        if (*c == '\n') *c = ' ';
-    }
+// A path the engine gives, quoted for a message. The engine's paths are in the
+// report's encoding; the terminal's are UTF-8.
+static std::string shown(const char* enginePath) {
+    if (session.utf8) return quoteName(enginePath);
+    std::string text(strlen(enginePath) * 3 + 1, '\0');
+    text.resize(cp1252ToUtf8(enginePath, &text[0], text.size()));
+    return quoteName(text.c_str());
+}
+
+// One line on standard error: "elenco: " TEXT, its %s (if any) the quoted
+// `name`, then the system's reason when there is one.
+static void tell(const char* text, const std::string& name, int reason) {
     clearProgress();
-    if (reason)
-        fprintf(stderr, "elenco: %s: %s: %s\n", path, text, strerror(reason));
-    else
-        fprintf(stderr, "elenco: %s: %s\n", path, text);
+    fputs("elenco: ", stderr);
+    fprintf(stderr, text, name.c_str());
+    if (reason) fprintf(stderr, ": %s", strerror(reason));
+    fputc('\n', stderr);
+}
+
+// The engine's messages, told as a command line tells them: what failed, on
+// which object, and the system's reason. The dialog's texts are its own.
+static void cliShowMessage(DialogHandle, const UserMessage& message, int reason) {
+    switch (message.code) {
+    case MESSAGE_INVALID_HANDLE:
+        tell(_("cannot read folder %s"), quoteName(session.givenFolder), reason);
+        break;
+    case MESSAGE_CANNOT_OPEN_REPORT:
+        tell(_("cannot open %s"), quoteName(session.givenOutput), reason);
+        break;
+    case MESSAGE_CANNOT_WRITE_REPORT:
+        if (session.toStandardOutput) tell(_("write error"), std::string(), reason);
+        else tell(_("error writing %s"), quoteName(session.givenOutput), reason);
+        break;
+    case MESSAGE_OUT_OF_MEMORY:
+        tell(_("memory exhausted"), std::string(), 0);
+        break;
+    }
     raiseStatus(statusOf(message.code));
 }
 
@@ -139,16 +170,21 @@ static void cliEndDialog(DialogHandle, int) {}
 
 // What the listing could not hold makes it incomplete: named here, exit 2 at the end.
 static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* path, int reason) {
-    clearProgress();
-    if (kind == INCOMPLETE_PATH_TOO_LONG) ++session.leftOut;
-    char shown[PATH_BUFFER * 3];
-    if (!session.utf8) cp1252ToUtf8(path, shown, sizeof shown);
-    const char* named = session.utf8 ? path : shown;
-    if (kind == INCOMPLETE_PATH_TOO_LONG)
-        fprintf(stderr, "elenco: %s: left out, its path would exceed %d characters\n", named,
-                MAX_SEARCHABLE_PATH);
-    else
-        fprintf(stderr, "elenco: %s: %s\n", named, strerror(reason));
+    switch (kind) {
+    case INCOMPLETE_PATH_TOO_LONG:
+        ++session.leftOut;
+        clearProgress();
+        fputs("elenco: ", stderr);
+        fprintf(stderr, _("%s left out: its path would exceed %d characters\n"),
+                shown(path).c_str(), MAX_SEARCHABLE_PATH);
+        break;
+    case INCOMPLETE_FOLDER_UNREADABLE:
+        tell(_("cannot read folder %s"), shown(path), reason);
+        break;
+    case INCOMPLETE_DETAILS_UNREADABLE:
+        tell(_("cannot access %s"), shown(path), reason);
+        break;
+    }
     raiseStatus(EXIT_INCOMPLETE);
 }
 
@@ -156,35 +192,46 @@ static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* pat
 static void showWhereReportWent() {
     long files = session.filesSeen;
     long folders = session.foldersListed;
-    fprintf(stderr, "elenco: %ld folder%s, %ld file%s: %s\n", folders, folders == 1 ? "" : "s",
-            files, files == 1 ? "" : "s", session.output);
+    fputs("elenco: ", stderr);
+    fprintf(stderr, translatePlural("%ld folder", "%ld folders", folders), folders);
+    fprintf(stderr, translatePlural(", %ld file", ", %ld files", files), files);
+    fprintf(stderr, ": %s\n", session.output);
 }
 
 static int usageError(const char* reason) {
-    fprintf(stderr, "elenco: %s\nTry 'elenco --help' for more information.\n", reason);
+    fprintf(stderr, "elenco: %s\n", reason);
+    fputs(_("Try 'elenco --help' for more information.\n"), stderr);
     return EXIT_USAGE;
 }
 
 int runElenco(int argc, char** argv) {
     prepareStandardStreams();
+    startTranslations();
     CliOptions options;
     char error[512];
     if (!parseCliOptions(argc, argv, options, error, sizeof error)) return usageError(error);
-    if (options.help) return fputs(CLI_USAGE, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
-    if (options.version) return fputs(VERSION, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
+    // As coreutils do, a help that could not be written is a failure of its own.
+    if (options.help || options.version) {
+        if (options.help ? writeCliUsage(stdout) : fputs(VERSION, stdout) >= 0 && fflush(stdout) == 0)
+            return EXIT_WRITTEN;
+        tell(_("write error"), std::string(), errno);
+        return EXIT_INCOMPLETE;
+    }
 
     // Layers over the system's searches, from the bottom: names as the report
     // holds them, then reading ahead (its readers search converted paths), then
     // the counts of the progress line.
-    if (!useReportEncoding(options.utf8))
-        return usageError("--encoding=utf-8 needs the Linux build: this one reads names in "
-                          "Windows-1252");
-    session.utf8 = options.utf8;
+    ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
+    session.utf8 = encoding == ENCODING_UTF8;
+    useReportEncoding(session.utf8);
+    session.givenFolder = options.folder;
+    session.givenOutput = options.output ? options.output : REPORT_FILE_NAME;
+    errno = 0;
     if (!fullPath(options.folder, session.folder, sizeof session.folder) ||
         !reportPath(session.folder, session.reportFolder, sizeof session.reportFolder)) {
-        fprintf(stderr, "elenco: %s: Invalid handle: the full path exceeds %d characters\n",
-                options.folder, MAX_PATH_LENGTH);
-        return EXIT_INCOMPLETE;
+        // getcwd's own reason (a removed working folder), or a path beyond the limit.
+        cliShowMessage(&session, INVALID_HANDLE, errno ? errno : ENAMETOOLONG);
+        return session.status;
     }
     // Before anything is written, so that a mistyped folder destroys nothing.
     if (!folderCanBeListed(session.folder)) {
@@ -218,8 +265,13 @@ int runElenco(int argc, char** argv) {
     if (!finishReportOutput(session.status < EXIT_REPORT_FAILED))
         cliShowMessage(&session, CANNOT_WRITE_REPORT, errno);
     clearProgress();
-    if (session.leftOut > 0)
-        fprintf(stderr, "elenco: %ld folder(s) left out of the listing\n", session.leftOut);
+    if (session.leftOut > 0) {
+        fputs("elenco: ", stderr);
+        fprintf(stderr,
+                translatePlural("%ld folder left out of the listing\n",
+                                "%ld folders left out of the listing\n", session.leftOut),
+                session.leftOut);
+    }
     if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED)
         showWhereReportWent();
     return session.status;

@@ -42,6 +42,7 @@ struct Case {
     std::vector<std::vector<std::string>> tree; // dir/file/text/link lines, split into words
     std::vector<std::string> faults;            // KIND or KIND:PATH (relative)
     std::string cd;
+    std::vector<std::string> environment; // NAME=VALUE, over the runner's LC_ALL=C.UTF-8
     bool top = false; // the tree right under the file system's root
     std::vector<std::string> arguments;
     DialogSteps steps; // a dialog case: the user's steps in place of a command
@@ -190,6 +191,8 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
             current->only = words.at(1);
         } else if (verb == "top") {
             current->top = true;
+        } else if (verb == "env") {
+            current->environment.assign(words.begin() + 1, words.end());
         } else if (verb == "cd") {
             current->cd = words.at(1);
         } else if (verb == "fault") {
@@ -365,6 +368,14 @@ TEST_P(CaseTest, Holds) {
     std::string arguments = quoteArgument(faults);
     for (const std::string& word : c.arguments)
         arguments += " " + quoteArgument(placeRoot(word, root));
+    // The user's locale decides the report's encoding and the messages' language:
+    // the same one for every case, whatever the machine's, unless a case names its own.
+    std::vector<std::string> environment = {"LC_ALL=C.UTF-8", "LANGUAGE="};
+    environment.insert(environment.end(), c.environment.begin(), c.environment.end());
+    for (const std::string& setting : environment) {
+        size_t equals = setting.find('=');
+        setEnvironment(setting.substr(0, equals), setting.substr(equals + 1));
+    }
     ProgramRun run =
         runProgram(programPath("faulty_elenco"), arguments, dir.at(fitToLength(c.cd, root)));
 

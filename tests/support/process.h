@@ -19,3 +19,7 @@ std::string programPath(const std::string& name);
 // Runs `program` with `arguments` (each word already quoted) in `folder`.
 ProgramRun runProgram(const std::string& program, const std::string& arguments,
                       const std::string& folder);
+
+// Sets the variable `name` of the environment the programs run next inherit;
+// an empty `value` removes it.
+void setEnvironment(const std::string& name, const std::string& value);

@@ -34,3 +34,8 @@ ProgramRun runProgram(const std::string& program, const std::string& arguments,
     run.err = readFile(capture.at("err"));
     return run;
 }
+
+void setEnvironment(const std::string& name, const std::string& value) {
+    if (value.empty()) unsetenv(name.c_str());
+    else setenv(name.c_str(), value.c_str(), 1);
+}

@@ -56,3 +56,7 @@ ProgramRun runProgram(const std::string& program, const std::string& arguments,
         run.err.erase(at, 1);
     return run;
 }
+
+void setEnvironment(const std::string& name, const std::string& value) {
+    SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+}

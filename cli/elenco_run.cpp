@@ -184,6 +184,10 @@ static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* pat
     case INCOMPLETE_DETAILS_UNREADABLE:
         tell(_("cannot access %s"), shown(path), reason);
         break;
+    case INCOMPLETE_OTHER_FILE_SYSTEM:
+        // Asked for with -x, so no failure; the path comes from below the names' layer.
+        tell(_("%s left out: on another file system"), quoteName(path), 0);
+        return;
     }
     raiseStatus(EXIT_INCOMPLETE);
 }
@@ -238,6 +242,7 @@ int runElenco(int argc, char** argv) {
         cliShowMessage(&session, INVALID_HANDLE, errno);
         return session.status;
     }
+    keepWalkOnFileSystem(options.oneFileSystem);
     installReadAhead(options.jobs ? options.jobs
                                   : static_cast<int>(std::thread::hardware_concurrency()));
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;

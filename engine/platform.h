@@ -69,6 +69,7 @@ enum IncompleteKind {
     INCOMPLETE_PATH_TOO_LONG,      // a folder whose path would exceed 255 characters
     INCOMPLETE_FOLDER_UNREADABLE,  // a folder listed but whose files could not be read
     INCOMPLETE_DETAILS_UNREADABLE, // a file listed without its length and times
+    INCOMPLETE_OTHER_FILE_SYSTEM,  // a folder left out as asked: on another file system
 };
 
 struct ReportFile;
@@ -121,6 +122,11 @@ extern const Platform defaultPlatform;
 
 // The separator of path components: '\\' on Windows, '/' elsewhere.
 extern const char PATH_SEPARATOR;
+
+// Keeps the walk on the file system of the folder it starts from: a folder on
+// another one is passed over and told as INCOMPLETE_OTHER_FILE_SYSTEM. Set
+// once, before the listing; POSIX only (Windows has no such mounts to cross).
+void keepWalkOnFileSystem(bool keep);
 
 // Turns `path` into an absolute path without a trailing separator (the root
 // keeps its own: "/" or "C:"). Returns 1, or 0 when it does not fit `capacity`.

@@ -80,6 +80,8 @@ struct DirSearch {
 // parent's device, whose kind of file system it shares. One listing runs at a
 // time; only names-only searches touch these.
 static char knownOnDevice[PATH_BUFFER];
+// -x: set once, before any walk.
+static bool walkOnOneFileSystem;
 static bool knownWithoutFolders;
 static DirSearch* innermostWalk;
 static char walkBuffer[READ_BUFFER];
@@ -274,6 +276,24 @@ static void noteSubfolder(DirSearch* search, const char* name) {
     knownWithoutFolders = info.st_nlink == 2;
 }
 
+void keepWalkOnFileSystem(bool keep) {
+    walkOnOneFileSystem = keep;
+}
+
+// Whether the walk may go into the subfolder `name`: with -x, not when it is on
+// another device than its parent, which is then told as left out.
+static bool walkMayEnter(DirSearch* search, const char* name) {
+    struct stat info;
+    if (!walkOnOneFileSystem || isDotEntry(name) ||
+        fstatat(search->descriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        info.st_dev == search->device)
+        return true;
+    char path[2 * PATH_BUFFER];
+    joinPath(path, sizeof path, search->path, name);
+    platform.noteIncomplete(nullptr, INCOMPLETE_OTHER_FILE_SYSTEM, path, 0);
+    return false;
+}
+
 // Only the fields an entry holds are asked for, which spares a network file
 // system the others.
 enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME };
@@ -304,14 +324,15 @@ static int fillEntry(DirSearch* search, const char* name, size_t length, unsigne
     bool kindKnown = kind != DT_UNKNOWN;
     if (kindKnown && search->detail == SEARCH_KINDS_ONLY) {
         if (kind == DT_DIR) noteSubfolder(search, entry->name);
-        return 1;
+        return kind != DT_DIR || walkMayEnter(search, entry->name);
     }
     if (kindKnown && kind == DT_DIR) return 1;
     if (isDotEntry(entry->name)) return 1;
     struct statx info;
     if (statx(search->descriptor, entry->name, AT_SYMLINK_NOFOLLOW, ENTRY_FIELDS, &info) == 0) {
         fillFromStatx(info, entry);
-        return 1;
+        return search->detail != SEARCH_KINDS_ONLY || !S_ISDIR(info.stx_mode) ||
+               walkMayEnter(search, entry->name);
     }
     if (errno == ENOENT) return 0;
     // Listed but not examinable (a folder without search permission): keep the

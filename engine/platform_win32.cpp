@@ -203,6 +203,8 @@ const Platform defaultPlatform = {
 
 Platform platform = defaultPlatform;
 
+void keepWalkOnFileSystem(bool) {}
+
 int fullPath(const char* path, char* out, size_t capacity) {
     DWORD length = GetFullPathNameA(path, static_cast<DWORD>(capacity), out, nullptr);
     if (length == 0 || length >= capacity) {

@@ -7,6 +7,11 @@
 // standard error carries text in the user's character set.
 void prepareStandardStreams();
 
+// Makes an interrupt (SIGINT, SIGTERM, SIGHUP) clear the progress line before
+// whatever else it does. Called each time the line is shown, so that it stays
+// ahead of the handlers installed since.
+void clearLineOnInterrupt();
+
 // The report's encoding when none is asked for: Windows-1252 where the user's
 // character set is Latin-1 or Windows-1252 (and always on Windows), UTF-8 elsewhere.
 ReportEncoding encodingOfLocale();

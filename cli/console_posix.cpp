@@ -1,10 +1,41 @@
 #include <langinfo.h>
+#include <signal.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include "console.h"
 
 // POSIX streams pass bytes through as they are.
 void prepareStandardStreams() {}
+
+static const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+// What each signal did before this front end's handler: read by the handler.
+static struct sigaction before[3];
+
+static void clearLineAndGoOn(int signal) {
+    static const char CLEAR[] = "\r\033[K";
+    ssize_t written = write(STDERR_FILENO, CLEAR, sizeof CLEAR - 1);
+    (void)written; // nothing more can be done for the line
+    for (int i = 0; i < 3; ++i) {
+        if (ENDING_SIGNALS[i] == signal) sigaction(signal, &before[i], nullptr);
+    }
+    raise(signal);
+}
+
+void clearLineOnInterrupt() {
+    for (int i = 0; i < 3; ++i) {
+        struct sigaction current;
+        if (sigaction(ENDING_SIGNALS[i], nullptr, &current) != 0 ||
+            current.sa_handler == clearLineAndGoOn || current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action = {};
+        action.sa_handler = clearLineAndGoOn;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        before[i] = current;
+        sigaction(ENDING_SIGNALS[i], &action, nullptr);
+    }
+}
 
 // The character set of LC_CTYPE, which startTranslations has taken from the environment.
 ReportEncoding encodingOfLocale() {

@@ -30,6 +30,9 @@ void prepareStandardStreams() {
         SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
+// Ctrl-C on Windows ends elenco.exe at the report's next write; the line stays.
+void clearLineOnInterrupt() {}
+
 ReportEncoding encodingOfLocale() {
     return ENCODING_WINDOWS_1252;
 }

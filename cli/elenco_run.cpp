@@ -70,6 +70,7 @@ static void showProgress() {
     auto now = std::chrono::steady_clock::now();
     if (now - session.lastProgress < std::chrono::milliseconds(200)) return;
     session.lastProgress = now;
+    clearLineOnInterrupt();
     fprintf(stderr, "\relenco: ");
     fprintf(stderr, translatePlural("%ld folder", "%ld folders", session.foldersSeen),
             session.foldersSeen);

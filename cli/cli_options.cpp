@@ -26,7 +26,7 @@ enum OptionId {
 struct CliOption {
     const char* name;
     int id;            // its letter, or an OptionId
-    const char* value; // the value's name, or null
+    const char* value; // the value's name in --help, or null
     const char* help;  // continuation lines after '\n'
 };
 
@@ -36,21 +36,21 @@ const CliOption OPTIONS[] = {
     {"no-length", OPT_NO_LENGTH, nullptr, N_("leave out each file's length")},
     {"no-type", OPT_NO_TYPE, nullptr, N_("leave out each file's type (extension)")},
     {"no-modified", OPT_NO_MODIFIED, nullptr, N_("leave out each file's last write (UTC)")},
-    {"sort", 's', "KEY",
+    {"sort", 's', N_("KEY"),
      N_("order files by KEY: name (default), type, length,\n"
         "or time (last write, oldest first)")},
     {"reverse", 'r', nullptr, N_("reverse the order of the files")},
-    {"options", OPT_WORD, "WORD",
+    {"options", OPT_WORD, N_("WORD"),
      N_("the dialog's option word, 0 to 127: 1 subfolders,\n"
         "2 length, 4 type, 8 last write, 16 by name,\n"
         "32 by type, 64 by length; default 31")},
-    {"output", 'o', "FILE", N_("write the report to FILE; '-' is standard output")},
+    {"output", 'o', N_("FILE"), N_("write the report to FILE; '-' is standard output")},
 #ifdef _WIN32
-    {"encoding", OPT_ENCODING, "NAME",
+    {"encoding", OPT_ENCODING, N_("NAME"),
      N_("names and paths in windows-1252, the only\n"
         "encoding of this build")},
 #else
-    {"encoding", OPT_ENCODING, "NAME",
+    {"encoding", OPT_ENCODING, N_("NAME"),
      N_("names and paths in NAME: utf-8 (as they are,\n"
         "aligned by display columns) or windows-1252\n"
         "(other characters become '?'); default: the\n"
@@ -189,7 +189,7 @@ int writeCliUsage(FILE* out) {
         char head[64];
         int used = snprintf(head, sizeof head, option.id < 256 ? "  -%c, --%s" : "  %c   --%s",
                             option.id < 256 ? option.id : ' ', option.name);
-        if (option.value) snprintf(head + used, sizeof head - used, "=%s", option.value);
+        if (option.value) snprintf(head + used, sizeof head - used, "=%s", _(option.value));
         fprintf(out, "%-26s", head);
         // Each line of the help after the first starts in the same column.
         for (const char* line = _(option.help); *line;) {

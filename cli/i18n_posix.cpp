@@ -7,14 +7,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The catalogues beside the program (a build tree), or where they are installed.
+// The catalogues beside the program in a build tree (build/locale), or where
+// the program's own prefix keeps them once installed (bin/../share/locale),
+// so that the .deb and any --prefix find theirs.
 static void bindCatalogues() {
+    static const char BUILT[] = "/locale";
+    static const char INSTALLED[] = "/../share/locale";
     char folder[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", folder, sizeof folder - sizeof "/locale");
+    ssize_t length = readlink("/proc/self/exe", folder, sizeof folder - sizeof INSTALLED);
     char* slash = length > 0 ? static_cast<char*>(memrchr(folder, '/', length)) : nullptr;
+    if (!slash) return; // the system's own place, then
     struct stat info;
-    if (slash) strcpy(slash, "/locale");
-    bindtextdomain("elenco", slash && stat(folder, &info) == 0 ? folder : ZARPELLO_LOCALEDIR);
+    strcpy(slash, BUILT);
+    if (stat(folder, &info) != 0) strcpy(slash, INSTALLED);
+    bindtextdomain("elenco", folder);
 }
 
 void startTranslations() {

@@ -148,7 +148,8 @@ int apply(Parser& p, int id, const char* value) {
     return 1;
 }
 
-// Why getopt_long refused `word`, a long option, told alike on both builds.
+// Why getopt_long refused `word`, a long option, told alike on both builds
+// (no option's name is the start of another's, so a match is a prefix match).
 int failLong(Parser& p, const char* word) {
     const char* name = word + 2;
     size_t length = strcspn(name, "=");
@@ -158,10 +159,6 @@ int failLong(Parser& p, const char* word) {
     for (const CliOption& option : OPTIONS) {
         if (strncmp(option.name, name, length) != 0) continue;
         found = &option;
-        if (option.name[length] == '\0') {
-            matches = 1;
-            break;
-        }
         ++matches;
         size_t used = strlen(list);
         snprintf(list + used, sizeof list - used, " '--%s'", option.name);

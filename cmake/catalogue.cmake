@@ -3,7 +3,7 @@
 # fuzzy one. With EMBED, also writes the catalogue as a C++ array there, for the
 # Windows build, which has no libintl.
 execute_process(COMMAND xgettext --from-code=UTF-8 --language=C++ -k_ -kN_
-                        -ktranslatePlural:1,2 --omit-header -o ${POT} ${SOURCES}
+                        -ktranslatePlural:1,2 -o ${POT} ${SOURCES}
                 RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "xgettext failed")

@@ -200,7 +200,7 @@ static void showWhereReportWent() {
     fputs("elenco: ", stderr);
     fprintf(stderr, translatePlural("%ld folder", "%ld folders", folders), folders);
     fprintf(stderr, translatePlural(", %ld file", ", %ld files", files), files);
-    fprintf(stderr, ": %s\n", session.output);
+    fprintf(stderr, ": %s\n", quoteName(session.output).c_str());
 }
 
 static int usageError(const char* reason) {

@@ -65,10 +65,14 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
 }
 
 int compareFolderPaths(const void* a, const void* b) {
+    const FolderEntry& x = *static_cast<const FolderEntry*>(a);
+    const FolderEntry& y = *static_cast<const FolderEntry*>(b);
+    // Siblings share one copy of their parent's path: past it, their names decide.
+    if (x.parent == y.parent) return compareIgnoringCase(x.name, y.name);
     char pathA[PATH_BUFFER];
     char pathB[PATH_BUFFER];
-    folderFullPath(*static_cast<const FolderEntry*>(a), pathA, sizeof pathA);
-    folderFullPath(*static_cast<const FolderEntry*>(b), pathB, sizeof pathB);
+    folderFullPath(x, pathA, sizeof pathA);
+    folderFullPath(y, pathB, sizeof pathB);
     return compareIgnoringCase(pathA, pathB);
 }
 

@@ -1,5 +1,5 @@
 // Makes a synthetic tree for the benchmark, the same one for the same seed:
-//   make_tree SHAPE SEED FOLDER      SHAPE: large, wide or small
+//   make_tree SHAPE SEED FOLDER      SHAPE: large, wide, small, million or folders
 // Names mix case, spaces, digits, dots, underscores and accented letters; sizes
 // run from 0 to past 4 GiB (sparse, so they cost no disk); last writes span
 // four decades. FOLDER must not exist yet.
@@ -21,13 +21,16 @@ struct Shape {
     const char* name;
     int folders; // below the top one
     int files;
-    int deepest; // levels of folders below the top one
+    int deepest;       // levels of folders below the top one
+    bool onePerFolder; // each folder below the top holds one file; else files go anywhere
 };
 
 const Shape SHAPES[] = {
-    {"large", 20000, 200000, 6},
-    {"wide", 0, 100000, 0},
-    {"small", 2000, 20000, 6},
+    {"large", 20000, 200000, 6, false},
+    {"wide", 0, 100000, 0, false},
+    {"small", 2000, 20000, 6, false},
+    {"million", 0, 1000000, 0, false},    // a file server's folder of scans
+    {"folders", 200000, 200000, 1, true}, // a record per folder, hardly any per file
 };
 
 // splitmix64: small, fast, and the same sequence everywhere.
@@ -180,7 +183,7 @@ int main(int argc, char** argv) {
             if (strcmp(argv[1], s.name) == 0) shape = &s;
     }
     if (!shape) {
-        fprintf(stderr, "usage: make_tree large|wide|small SEED FOLDER\n");
+        fprintf(stderr, "usage: make_tree large|wide|small|million|folders SEED FOLDER\n");
         return 1;
     }
     Random random{strtoull(argv[2], nullptr, 10)};
@@ -203,7 +206,8 @@ int main(int argc, char** argv) {
         if (depth < shape->deepest) parents.push_back(folders.size() - 1);
     }
     for (int made = 0; made < shape->files;) {
-        const Folder& folder = folders[random.below(folders.size())];
+        const Folder& folder =
+            folders[shape->onePerFolder ? 1 + made : random.below(folders.size())];
         std::string path = folder.path + "/" + fileName(random);
         uint64_t size = fileSize(random);
         if (makeFile(path, size, lastWrite(random))) {

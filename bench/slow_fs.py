@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """A read-only view of FOLDER at MOUNTPOINT that waits DELAY_MS before answering
 every lookup, open, directory read and stat: a stand-in for a network share.
-    slow_fs.py FOLDER MOUNTPOINT DELAY_MS
+    slow_fs.py FOLDER MOUNTPOINT DELAY_MS [--no-kinds]
+With --no-kinds its directory reads give no kind for any entry (DT_UNKNOWN), as
+many network file systems' do: a reader must then stat each entry to tell a
+folder from a file.
 Runs in the foreground until unmounted (fusermount -u / umount). Requests are
 served by several threads, as a network file system's are; the kernel keeps
 what it learns for libfuse's default second."""
@@ -26,9 +29,10 @@ def attributes(info):
 
 
 class Slow(Operations):
-    def __init__(self, root, delay):
+    def __init__(self, root, delay, kinds):
         self.root = root
         self.delay = delay
+        self.kinds = kinds
 
     def real(self, path):
         return self.root + path
@@ -54,9 +58,12 @@ class Slow(Operations):
         entries = [(".", None, 0), ("..", None, 0)]
         with os.scandir(self.real(path)) as listing:
             for item in listing:
-                # The kind of each entry, as readdir gives it on a local disk.
-                mode = item.stat(follow_symlinks=False).st_mode & 0o170000
-                entries.append((item.name, {"st_mode": mode}, 0))
+                # The kind of each entry, as readdir gives it on a local disk;
+                # no attributes at all make libfuse give DT_UNKNOWN.
+                kind = None
+                if self.kinds:
+                    kind = {"st_mode": item.stat(follow_symlinks=False).st_mode & 0o170000}
+                entries.append((item.name, kind, 0))
         return entries
 
     def open(self, path, flags):
@@ -80,10 +87,14 @@ class Slow(Operations):
 
 
 def main():
-    if len(sys.argv) != 4:
-        sys.exit("usage: slow_fs.py FOLDER MOUNTPOINT DELAY_MS")
-    root = os.path.realpath(sys.argv[1])
-    FUSE(Slow(root, float(sys.argv[3]) / 1000), sys.argv[2], foreground=True, ro=True,
+    arguments = sys.argv[1:]
+    kinds = "--no-kinds" not in arguments
+    if not kinds:
+        arguments.remove("--no-kinds")
+    if len(arguments) != 3:
+        sys.exit("usage: slow_fs.py FOLDER MOUNTPOINT DELAY_MS [--no-kinds]")
+    root = os.path.realpath(arguments[0])
+    FUSE(Slow(root, float(arguments[2]) / 1000, kinds), arguments[1], foreground=True, ro=True,
          nothreads=False)
 
 

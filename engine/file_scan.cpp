@@ -6,20 +6,16 @@
 
 #include "text.h"
 
-void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* type,
-                   size_t typeCapacity) {
-    const char* dot = strrchr(fileName, '.');
+void splitFileName(char* fileName, FileEntry& file) {
+    char* dot = strrchr(fileName, '.');
+    file.name = fileName;
     if (!dot) {
-        copyText(name, nameCapacity, fileName);
-        copyText(type, typeCapacity, "");
+        file.type = fileName + strlen(fileName);
         return;
     }
-    copyText(name, nameCapacity, "");
-    appendText(name, nameCapacity, fileName, static_cast<size_t>(dot - fileName));
-    copyText(type, typeCapacity, dot + 1);
+    *dot = '\0';
+    file.type = dot + 1;
 }
-
-static_assert(MAX_SEARCHABLE_PATH < sizeof FileEntry().folder, "a searched path fits a record");
 
 // A file listed without its details: the user hears of it by its full path.
 static void noteDetailsUnknown(DialogHandle dialog, const char* folder, const DirEntry& entry) {
@@ -29,12 +25,15 @@ static void noteDetailsUnknown(DialogHandle dialog, const char* folder, const Di
 }
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
-    // Measured once: every record of the scan holds the same folder.
     size_t folderLength = strlen(job.currentPath);
     if (folderLength > MAX_SEARCHABLE_PATH) {
         if (reason) *reason = ENAMETOOLONG;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
+    // A scan that starts the array over starts its texts over too.
+    if (job.fileCount == 0) rewindArena(job.fileTexts);
+    const char* folder = storeText(job.fileTexts, job.currentPath, folderLength);
+    if (!folder) return RESULT_OUT_OF_MEMORY;
     DirEntry entry;
     DirSearch* search = platform.findFirst(job.currentPath, SEARCH_FULL, &entry);
     if (!search) {
@@ -44,13 +43,15 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
     int32_t result = RESULT_OK;
     do {
         if (isDotEntry(entry.name) || (entry.attributes & FOLDER_ATTRIBUTE)) continue;
-        if (reserveFileRecord(job, job.fileCount) != RESULT_OK) {
+        char* fileName = nullptr;
+        if (reserveFileRecord(job, job.fileCount) != RESULT_OK ||
+            !(fileName = storeText(job.fileTexts, entry.name, strlen(entry.name)))) {
             result = RESULT_OUT_OF_MEMORY;
             break;
         }
         FileEntry& file = job.files[job.fileCount];
-        splitFileName(entry.name, file.name, sizeof file.name, file.type, sizeof file.type);
-        memcpy(file.folder, job.currentPath, folderLength + 1);
+        splitFileName(fileName, file);
+        file.folder = folder;
         file.sizeHigh = entry.sizeHigh;
         file.sizeLow = entry.sizeLow;
         file.attributes = entry.attributes;

@@ -25,7 +25,7 @@ int compareByLength(const void* a, const void* b);
 // By last write, oldest first; equal times by name.
 int compareByTime(const void* a, const void* b);
 
-// Splits `fileName` at its last '.' into `name` (before) and `type` (after);
-// without a '.' the whole is the name and the type is empty.
-void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* type,
-                   size_t typeCapacity);
+// Splits `fileName` in place at its last '.': file.name is what comes before
+// it, file.type what follows; without a '.' the whole is the name and the
+// type is empty.
+void splitFileName(char* fileName, FileEntry& file);

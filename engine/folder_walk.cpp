@@ -10,9 +10,11 @@ int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
     return joinPath(target, capacity, folder.parent, folder.name);
 }
 
-// Records one subfolder and walks below it. Returns -2 when the walk must stop.
+// Records one subfolder and walks below it. `parent` is the stored copy of
+// savedPath that its siblings share, made for the first of them. Returns -2
+// when the walk must stop.
 static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char* name,
-                                const char* savedPath) {
+                                const char* savedPath, const char*& parent) {
     char childPath[PATH_BUFFER];
     if (!joinPath(childPath, sizeof childPath, savedPath, name) ||
         strlen(childPath) > MAX_SEARCHABLE_PATH) {
@@ -22,9 +24,12 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char
         return RESULT_OK;
     }
     if (reserveFolderRecord(job, job.folderCount) != RESULT_OK) return RESULT_OUT_OF_MEMORY;
+    if (!parent) parent = storeText(job.folderTexts, savedPath, strlen(savedPath));
+    const char* storedName = parent ? storeText(job.folderTexts, name, strlen(name)) : nullptr;
+    if (!storedName) return RESULT_OUT_OF_MEMORY;
     FolderEntry& folder = job.folders[job.folderCount];
-    copyText(folder.parent, sizeof folder.parent, savedPath);
-    copyText(folder.name, sizeof folder.name, name);
+    folder.parent = parent;
+    folder.name = storedName;
     folder.depth = job.depth;
     ++job.folderCount;
 
@@ -50,19 +55,24 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     int32_t result = RESULT_OK;
+    const char* parent = nullptr;
     do {
         if (isDotEntry(entry.name) || !(entry.attributes & FOLDER_ATTRIBUTE)) continue;
-        result = recordAndDescend(dialog, job, entry.name, savedPath);
+        result = recordAndDescend(dialog, job, entry.name, savedPath, parent);
     } while (result == RESULT_OK && platform.findNext(search, &entry));
     platform.findClose(search);
     return result;
 }
 
 int compareFolderPaths(const void* a, const void* b) {
+    const FolderEntry& x = *static_cast<const FolderEntry*>(a);
+    const FolderEntry& y = *static_cast<const FolderEntry*>(b);
+    // Siblings share one copy of their parent's path: past it, their names decide.
+    if (x.parent == y.parent) return compareIgnoringCase(x.name, y.name);
     char pathA[PATH_BUFFER];
     char pathB[PATH_BUFFER];
-    folderFullPath(*static_cast<const FolderEntry*>(a), pathA, sizeof pathA);
-    folderFullPath(*static_cast<const FolderEntry*>(b), pathB, sizeof pathB);
+    folderFullPath(x, pathA, sizeof pathA);
+    folderFullPath(y, pathB, sizeof pathB);
     return compareIgnoringCase(pathA, pathB);
 }
 

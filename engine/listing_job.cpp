@@ -1,7 +1,61 @@
 #include "listing_job.h"
 
+#include <stdint.h>
+#include <string.h>
+
 #include "platform.h"
 #include "text.h"
+
+struct TextBlock {
+    TextBlock* next;
+    size_t capacity; // bytes of text after this header
+};
+
+enum : size_t { FIRST_BLOCK = 4096, LARGEST_BLOCK = 1 << 20 };
+
+static char* textOf(TextBlock* block) {
+    return reinterpret_cast<char*>(block + 1);
+}
+
+char* storeText(TextArena& arena, const char* text, size_t length) {
+    size_t needed = length + 1;
+    // A block rewound over is filled again before a new one is taken.
+    while (!arena.current || arena.used + needed > arena.current->capacity) {
+        TextBlock* next = arena.current ? arena.current->next : arena.first;
+        if (!next) {
+            size_t capacity = arena.current ? arena.current->capacity * 2 : FIRST_BLOCK;
+            if (capacity > LARGEST_BLOCK) capacity = LARGEST_BLOCK;
+            if (capacity < needed) capacity = needed;
+            next =
+                static_cast<TextBlock*>(platform.reallocate(nullptr, sizeof(TextBlock) + capacity));
+            if (!next) return nullptr;
+            next->next = nullptr;
+            next->capacity = capacity;
+            (arena.current ? arena.current->next : arena.first) = next;
+        }
+        arena.current = next;
+        arena.used = 0;
+    }
+    char* copy = textOf(arena.current) + arena.used;
+    memcpy(copy, text, length);
+    copy[length] = '\0';
+    arena.used += needed;
+    return copy;
+}
+
+void rewindArena(TextArena& arena) {
+    arena.current = nullptr;
+    arena.used = 0;
+}
+
+static void releaseArena(TextArena& arena) {
+    while (arena.first) {
+        TextBlock* next = arena.first->next;
+        platform.reallocate(arena.first, 0);
+        arena.first = next;
+    }
+    rewindArena(arena);
+}
 
 int32_t createJob(ListingJob& job, const char* path, ListingOptions options, bool& filesReserved,
                   bool& foldersReserved) {
@@ -24,6 +78,8 @@ int32_t createJob(ListingJob& job, const char* path, ListingOptions options, boo
 }
 
 void releaseJob(ListingJob& job) {
+    releaseArena(job.fileTexts);
+    releaseArena(job.folderTexts);
     if (job.files) platform.reallocate(job.files, 0);
     if (job.folders) platform.reallocate(job.folders, 0);
     job.files = nullptr;
@@ -32,11 +88,14 @@ void releaseJob(ListingJob& job) {
     job.folderCapacity = 0;
 }
 
-// Both arrays grow the same way; only the record type differs.
+// Both arrays grow the same way; only the record type differs. Doubling keeps
+// the copies made over a run below the size of the final array.
 template <typename Record>
 static int32_t reserveRecord(Record*& records, int32_t& capacity, int32_t index) {
     if (index < capacity) return RESULT_OK;
-    size_t grown = static_cast<size_t>(capacity) + GROWTH_STEP;
+    if (capacity > INT32_MAX / 2 || static_cast<size_t>(capacity) > SIZE_MAX / 2 / sizeof(Record))
+        return RESULT_OUT_OF_MEMORY;
+    size_t grown = static_cast<size_t>(capacity) * 2;
     void* block = platform.reallocate(records, grown * sizeof(Record));
     if (!block) return RESULT_OUT_OF_MEMORY;
     records = static_cast<Record*>(block);

@@ -2,6 +2,7 @@
 // folder records, and the state of one listing run.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 typedef uint32_t ListingOptions;
@@ -35,9 +36,28 @@ enum {
     PATH_BUFFER = 260, // 259 characters and the terminator
     MAX_PATH_LENGTH = 259,
     MAX_SEARCHABLE_PATH = 255, // the search pattern adds "\*.*" within the same 260 bytes
-    RECORD_TEXT = 261,         // record names have room for 260 characters
-    GROWTH_STEP = 1000,
+    GROWTH_STEP = 1000,        // each array's first room, in records; it then doubles
 };
+
+// The names and paths the records point at, copied one after another into
+// blocks that never move: a record costs what its texts hold, not the 260
+// bytes they may reach. Each block is twice the size of the one before, up
+// to a bound, so a folder of a million files takes few allocations and none
+// larger than that bound.
+struct TextBlock;
+struct TextArena {
+    TextBlock* first;
+    TextBlock* current; // the block being filled; null before the first text
+    size_t used;        // bytes of it taken
+};
+
+// Copies `length` bytes of `text` and a terminator into the arena. Returns the
+// copy, or null when no block could be had: what was stored stays valid.
+char* storeText(TextArena& arena, const char* text, size_t length);
+
+// Lets the arena be filled again from its start, keeping its blocks: every
+// text it held is then gone.
+void rewindArena(TextArena& arena);
 
 // 100-nanosecond intervals since 1 January 1601, UTC, low half first.
 struct FileTime {
@@ -45,11 +65,14 @@ struct FileTime {
     uint32_t high;
 };
 
+// The texts of both records live in the job's arenas: a file's name and type
+// are the two halves of one copy of its name, split at the last '.'; the
+// files of one folder share one copy of its path, the subfolders of one
+// folder one copy of theirs.
 struct FileEntry {
-    char name[RECORD_TEXT];
-    char folder[RECORD_TEXT];
-    // An extension is at most 258 characters, so it is always held whole.
-    char type[PATH_BUFFER];
+    const char* name;
+    const char* folder;
+    const char* type;
     uint32_t sizeHigh;
     uint32_t sizeLow;
     uint32_t attributes;
@@ -59,8 +82,8 @@ struct FileEntry {
 };
 
 struct FolderEntry {
-    char name[RECORD_TEXT];
-    char parent[RECORD_TEXT];
+    const char* name;
+    const char* parent;
     int32_t depth;
 };
 
@@ -75,6 +98,8 @@ struct ListingJob {
     int32_t widestName;
     ListingOptions options;
     int32_t depth;
+    TextArena fileTexts;   // rewound when the file array starts over
+    TextArena folderTexts; // kept for the whole run
 };
 
 // Reserves both arrays with room for 1000 records and copies `path` (at most
@@ -84,10 +109,10 @@ struct ListingJob {
 int32_t createJob(ListingJob& job, const char* path, ListingOptions options, bool& filesReserved,
                   bool& foldersReserved);
 
-// Releases both arrays; safe on a job whose arrays are null.
+// Releases both arrays and both arenas; safe on a job whose arrays are null.
 void releaseJob(ListingJob& job);
 
-// Makes room for a record at `index`, growing by 1000 records when full.
+// Makes room for a record at `index`, doubling the array when full.
 // Returns 1, or -2 when the growth fails: the array and capacity are left as
 // they were, so the records already stored stay usable.
 int32_t reserveFileRecord(ListingJob& job, int32_t index);

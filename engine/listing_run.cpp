@@ -8,19 +8,20 @@
 #include "report.h"
 #include "text.h"
 
-void selectedFolderEntry(const char* path, FolderEntry& folder) {
+int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEntry& folder) {
     const char* separator = strrchr(path, PATH_SEPARATOR);
     folder.depth = 0;
-    folder.parent[0] = '\0';
-    // No separator (a drive such as "C:"), or only the leading one of a root.
-    if (!separator || (separator == path && path[1] == '\0')) {
-        copyText(folder.name, sizeof folder.name, path);
-        return;
+    const char* name = path;
+    size_t parentLength = 0;
+    // No separator (a drive such as "C:"), or only the leading one of a root:
+    // no parent. "/usr" is held as "/" and "usr", so that joining gives "/usr" again.
+    if (separator && !(separator == path && path[1] == '\0')) {
+        parentLength = separator == path ? 1 : static_cast<size_t>(separator - path);
+        name = separator + 1;
     }
-    // "/usr" is held as "/" and "usr", so that joining gives "/usr" again.
-    size_t parentLength = separator == path ? 1 : static_cast<size_t>(separator - path);
-    appendText(folder.parent, sizeof folder.parent, path, parentLength);
-    copyText(folder.name, sizeof folder.name, separator + 1);
+    folder.parent = storeText(texts, path, parentLength);
+    folder.name = folder.parent ? storeText(texts, name, strlen(name)) : nullptr;
+    return folder.name ? RESULT_OK : RESULT_OUT_OF_MEMORY;
 }
 
 static void reportGathering(DialogHandle dialog, int32_t result, int reason) {
@@ -31,7 +32,10 @@ static void reportGathering(DialogHandle dialog, int32_t result, int reason) {
 }
 
 static int32_t listTree(DialogHandle dialog, ListingJob& job) {
-    selectedFolderEntry(job.currentPath, job.folders[0]);
+    if (selectedFolderEntry(job.folderTexts, job.currentPath, job.folders[0]) != RESULT_OK) {
+        reportGathering(dialog, RESULT_OUT_OF_MEMORY, 0);
+        return RESULT_OUT_OF_MEMORY;
+    }
     job.folderCount = 1;
     job.depth = 1;
     int reason = 0;

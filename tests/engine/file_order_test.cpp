@@ -9,8 +9,6 @@
 
 #include <vector>
 
-#include "text.h"
-
 namespace {
 
 struct JobScope {
@@ -51,9 +49,9 @@ TEST(FileOrder, SameAsSortingTheRecordsThemselves) {
             for (size_t i = 0; i < sizeof stems / sizeof stems[0]; ++i) {
                 ASSERT_EQ(reserveFileRecord(scope.job, n), 1);
                 FileEntry& e = scope.job.files[n];
-                memset(&e, 'a' + n % 26, sizeof e); // what follows a terminator must not count
-                copyText(e.name, sizeof e.name, stems[(i * 7 + round) % 16]);
-                copyText(e.type, sizeof e.type, types[(i + round) % 7]);
+                e = FileEntry();
+                e.name = stems[(i * 7 + round) % 16];
+                e.type = types[(i + round) % 7];
                 uint64_t length = lengths[(i * 5 + round * 3) % 6];
                 e.sizeHigh = static_cast<uint32_t>(length >> 32);
                 e.sizeLow = static_cast<uint32_t>(length);

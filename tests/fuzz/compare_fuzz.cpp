@@ -45,28 +45,31 @@ template <typename Record> static void requireSorted(Comparison compare, const R
         require(compare(&r[i], &r[i + 1]) <= 0);
 }
 
-// Text of any bytes but the terminator; short runs make equal keys likely.
-static void fill(FuzzedDataProvider& input, char* field, size_t capacity) {
-    std::string text = input.ConsumeRandomLengthString(capacity - 1);
+// Text of any bytes but the terminator, held in `texts`; short runs make
+// equal keys likely.
+static const char* fill(FuzzedDataProvider& input, std::string& text) {
+    text = input.ConsumeRandomLengthString(259);
     text = text.substr(0, text.find('\0'));
-    memcpy(field, text.c_str(), text.size() + 1);
+    return text.c_str();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     FileEntry files[3] = {};
     FolderEntry folders[3] = {};
+    std::string texts[12];
+    std::string* text = texts;
     for (FileEntry& file : files) {
-        fill(input, file.name, sizeof file.name);
-        fill(input, file.type, sizeof file.type);
+        file.name = fill(input, *text++);
+        file.type = fill(input, *text++);
         file.sizeHigh = input.ConsumeIntegral<uint32_t>();
         file.sizeLow = input.ConsumeIntegral<uint32_t>();
         file.lastWrite.high = input.ConsumeIntegral<uint32_t>();
         file.lastWrite.low = input.ConsumeIntegral<uint32_t>();
     }
     for (FolderEntry& folder : folders) {
-        fill(input, folder.parent, sizeof folder.parent);
-        fill(input, folder.name, sizeof folder.name);
+        folder.parent = fill(input, *text++);
+        folder.name = fill(input, *text++);
     }
 
     requireConsistentOrder(compareByName, files);

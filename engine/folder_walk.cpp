@@ -63,7 +63,9 @@ int compareFolderPaths(const void* a, const void* b) {
     char pathB[PATH_BUFFER];
     folderFullPath(*static_cast<const FolderEntry*>(a), pathA, sizeof pathA);
     folderFullPath(*static_cast<const FolderEntry*>(b), pathB, sizeof pathB);
-    return compareIgnoringCase(pathA, pathB);
+    // Paths that agree but for case (two folders on a Linux disk) go byte by byte.
+    int order = compareIgnoringCase(pathA, pathB);
+    return order != 0 ? order : compareBytes(pathA, pathB);
 }
 
 void sortFolders(ListingJob& job) {

@@ -99,8 +99,12 @@ int createTemporary(const char* target, char* temporary, size_t capacity) {
                            target + folderLength);
     } else {
         const char* folder = getenv("TMPDIR");
-        written = snprintf(temporary, capacity, "%s/elenco.XXXXXX",
-                           folder && folder[0] == '/' ? folder : "/tmp");
+        if (!folder || folder[0] != '/') folder = "/tmp";
+        // "/tmp/" gives "/tmp/elenco.ab12Cd", in the folder a listing calls "/tmp".
+        int folderLength = static_cast<int>(strlen(folder));
+        while (folderLength > 1 && folder[folderLength - 1] == '/')
+            --folderLength;
+        written = snprintf(temporary, capacity, "%.*s/elenco.XXXXXX", folderLength, folder);
     }
     if (written >= static_cast<int>(capacity) || strlen(temporary) >= sizeof guardedPath) {
         errno = ENAMETOOLONG;

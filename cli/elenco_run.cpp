@@ -262,7 +262,11 @@ int runElenco(int argc, char** argv) {
     platform.showMessage = cliShowMessage;
     platform.endDialog = cliEndDialog;
     platform.noteIncomplete = cliNoteIncomplete;
-    beginReportOutput(session.toStandardOutput ? nullptr : session.output, inner);
+    // Before the walk: a place the report cannot go fails before any folder is read.
+    if (!beginReportOutput(session.toStandardOutput ? nullptr : session.output, inner)) {
+        cliShowMessage(&session, CANNOT_OPEN_REPORT, errno);
+        return session.status;
+    }
     platform.openReport = openReportOutput;
     platform.writeReport = writeReportOutput;
     platform.closeReport = closeReportOutput;

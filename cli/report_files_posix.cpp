@@ -4,11 +4,15 @@
 #include "report_files.h"
 
 #include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <linux/magic.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 static const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
@@ -45,18 +49,64 @@ static void installHandlers() {
     }
 }
 
+// Whether `path` leads, link by link, to a link of /proc: the system's name
+// for a file some process holds open, which opening reaches as `>` does.
+static bool throughOpenFileLink(const char* target) {
+    char path[PATH_MAX];
+    if (snprintf(path, sizeof path, "%s", target) >= static_cast<int>(sizeof path)) return false;
+    for (int links = 0; links < 40; ++links) {
+        int descriptor = open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (descriptor < 0) return false;
+        struct stat info;
+        struct statfs system;
+        bool isLink = fstat(descriptor, &info) == 0 && S_ISLNK(info.st_mode);
+        bool onProc = fstatfs(descriptor, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
+        close(descriptor);
+        if (!isLink) return false;
+        if (onProc) return true;
+        char next[PATH_MAX];
+        ssize_t length = readlink(path, next, sizeof next - 1);
+        if (length < 0) return false;
+        next[length] = '\0';
+        // A relative link counts from its own folder.
+        const char* slash = strrchr(path, '/');
+        int folderLength = next[0] != '/' && slash ? static_cast<int>(slash - path) + 1 : 0;
+        char joined[PATH_MAX];
+        if (snprintf(joined, sizeof joined, "%.*s%s", folderLength, path, next) >=
+            static_cast<int>(sizeof joined))
+            return false;
+        memcpy(path, joined, strlen(joined) + 1);
+    }
+    return false;
+}
+
 bool writtenInPlace(const char* target) {
     struct stat info;
-    return stat(target, &info) == 0 && !S_ISREG(info.st_mode);
+    return stat(target, &info) == 0 && (!S_ISREG(info.st_mode) || throughOpenFileLink(target));
+}
+
+bool hasOtherNames(const char* target) {
+    struct stat info;
+    return lstat(target, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 1;
 }
 
 int createTemporary(const char* target, char* temporary, size_t capacity) {
-    const char* slash = strrchr(target, '/');
-    int folderLength = slash ? static_cast<int>(slash - target) + 1 : 0;
-    const char* name = target + folderLength;
-    if (snprintf(temporary, capacity, "%.*s.%s.XXXXXX", folderLength, target, name) >=
-            static_cast<int>(capacity) ||
-        strlen(temporary) >= sizeof guardedPath) {
+    int written;
+    if (target) {
+        const char* slash = strrchr(target, '/');
+        int folderLength = slash ? static_cast<int>(slash - target) + 1 : 0;
+        written = snprintf(temporary, capacity, "%.*s.%s.XXXXXX", folderLength, target,
+                           target + folderLength);
+    } else {
+        const char* folder = getenv("TMPDIR");
+        if (!folder || folder[0] != '/') folder = "/tmp";
+        // "/tmp/" gives "/tmp/elenco.ab12Cd", in the folder a listing calls "/tmp".
+        int folderLength = static_cast<int>(strlen(folder));
+        while (folderLength > 1 && folder[folderLength - 1] == '/')
+            --folderLength;
+        written = snprintf(temporary, capacity, "%.*s/elenco.XXXXXX", folderLength, folder);
+    }
+    if (written >= static_cast<int>(capacity) || strlen(temporary) >= sizeof guardedPath) {
         errno = ENAMETOOLONG;
         return 0;
     }
@@ -67,10 +117,6 @@ int createTemporary(const char* target, char* temporary, size_t capacity) {
     if (descriptor >= 0) {
         memcpy(guardedPath, temporary, strlen(temporary) + 1);
         guarding = 1;
-        // mkstemp makes the file private; a report is as readable as any new file.
-        mode_t mask = umask(0);
-        umask(mask);
-        fchmod(descriptor, 0666 & ~mask);
         close(descriptor);
     }
     setBlocked(false);
@@ -78,7 +124,29 @@ int createTemporary(const char* target, char* temporary, size_t capacity) {
     return descriptor >= 0;
 }
 
+bool temporaryOpening() {
+    return true;
+}
+
+// The bits and group the report is to have, given while it is still private.
+static void setPermissions(const char* temporary, const char* target) {
+    struct stat old;
+    if (lstat(target, &old) == 0 && S_ISREG(old.st_mode)) {
+        mode_t bits = old.st_mode & 07777;
+        struct stat made;
+        bool sameGroup = stat(temporary, &made) == 0 && made.st_gid == old.st_gid;
+        if (!sameGroup && chown(temporary, static_cast<uid_t>(-1), old.st_gid) != 0)
+            bits &= ~static_cast<mode_t>(S_IRWXG);
+        chmod(temporary, bits);
+        return;
+    }
+    mode_t mask = umask(0);
+    umask(mask);
+    chmod(temporary, 0666 & ~mask);
+}
+
 int replaceWithTemporary(const char* temporary, const char* target) {
+    setPermissions(temporary, target);
     setBlocked(true);
     int renamed = rename(temporary, target) == 0;
     int error = errno;
@@ -86,6 +154,64 @@ int replaceWithTemporary(const char* temporary, const char* target) {
     setBlocked(false);
     errno = error;
     return renamed;
+}
+
+struct KeptReport {
+    int descriptor;
+};
+
+KeptReport* keepToRewrite(const char* target) {
+    int descriptor = open(target, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    KeptReport* kept = static_cast<KeptReport*>(malloc(sizeof(KeptReport)));
+    if (!kept) {
+        close(descriptor);
+        errno = ENOMEM;
+        return nullptr;
+    }
+    kept->descriptor = descriptor;
+    return kept;
+}
+
+static bool writeAll(int descriptor, const char* bytes, size_t length) {
+    while (length > 0) {
+        ssize_t written = write(descriptor, bytes, length);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes += written;
+        length -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+int rewriteFromTemporary(KeptReport* kept, const char* temporary) {
+    int source = open(temporary, O_RDONLY | O_CLOEXEC);
+    bool copied = source >= 0 && lseek(kept->descriptor, 0, SEEK_SET) == 0;
+    off_t length = 0;
+    char buffer[65536];
+    while (copied) {
+        ssize_t read = ::read(source, buffer, sizeof buffer);
+        if (read <= 0) {
+            copied = read == 0;
+            break;
+        }
+        copied = writeAll(kept->descriptor, buffer, static_cast<size_t>(read));
+        length += read;
+    }
+    copied = copied && ftruncate(kept->descriptor, length) == 0;
+    int error = errno;
+    if (source >= 0) close(source);
+    copied = close(kept->descriptor) == 0 && copied;
+    free(kept);
+    if (!copied) errno = error;
+    return copied;
+}
+
+void releaseKept(KeptReport* kept) {
+    int error = errno;
+    close(kept->descriptor);
+    free(kept);
+    errno = error;
 }
 
 void removeTemporary(const char* temporary) {

@@ -1,21 +1,30 @@
 // Replacing the report on Windows: GetTempFileName beside the target (it
-// creates the file exclusively), MoveFileEx over it, and Ctrl-C noted for the
-// writer, since a file still open cannot be removed from the handler's thread.
+// creates the file exclusively), MoveFileEx over it. Ctrl-C removes the
+// temporary file while it is closed; once it is open, which a file must not be
+// to be removed, Ctrl-C is noted for the writer.
 #include "report_files.h"
 
 #include <windows.h>
 
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "platform_win32.h"
 
-static volatile LONG guarding = 0;
+enum { UNGUARDED, MADE, OPEN };
+static char guardedPath[MAX_PATH];
+static volatile LONG guarding = UNGUARDED;
 static volatile LONG interrupted = 0;
 
 static BOOL WINAPI noteInterrupt(DWORD) {
-    if (!guarding) return FALSE; // nothing to clean up: the default action ends the program
+    // Not yet open: removed here, and the default action ends the program.
+    if (InterlockedCompareExchange(&guarding, UNGUARDED, MADE) == MADE) {
+        DeleteFileA(guardedPath);
+        return FALSE;
+    }
+    if (guarding == UNGUARDED) return FALSE;
     interrupted = 1;
     return TRUE;
 }
@@ -34,23 +43,48 @@ bool writtenInPlace(const char* target) {
     return inPlace;
 }
 
+// The file itself, not what a link at its name leads to.
+static HANDLE openOwnFile(const char* target, DWORD access) {
+    return CreateFileA(target, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+bool hasOtherNames(const char* target) {
+    HANDLE handle = openOwnFile(target, 0);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    bool linked = GetFileInformationByHandle(handle, &information) &&
+                  !(information.dwFileAttributes &
+                    (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                  information.nNumberOfLinks > 1;
+    CloseHandle(handle);
+    return linked;
+}
+
 int createTemporary(const char* target, char* temporary, size_t capacity) {
     char folder[MAX_PATH];
-    const char* separator = strrchr(target, '\\');
+    const char* separator = target ? strrchr(target, '\\') : nullptr;
     int folderLength = separator ? static_cast<int>(separator - target) + 1 : 0;
-    if (capacity < MAX_PATH ||
-        snprintf(folder, sizeof folder, "%.*s", folderLength, target) >= MAX_PATH - 14) {
+    bool fits = target
+                    ? snprintf(folder, sizeof folder, "%.*s", folderLength, target) < MAX_PATH - 14
+                    : GetTempPathA(sizeof folder, folder) - 1 < MAX_PATH - 15;
+    if (capacity < MAX_PATH || !fits) {
         errno = ENAMETOOLONG;
         return 0;
     }
     static bool handlerSet = false;
     if (!handlerSet) handlerSet = SetConsoleCtrlHandler(noteInterrupt, TRUE) != 0;
-    if (!GetTempFileNameA(folderLength ? folder : ".", "eln", 0, temporary)) {
+    if (!GetTempFileNameA(folder[0] ? folder : ".", "eln", 0, temporary)) {
         setErrnoFromSystem();
         return 0;
     }
-    guarding = 1;
+    memcpy(guardedPath, temporary, strlen(temporary) + 1);
+    guarding = MADE;
     return 1;
+}
+
+bool temporaryOpening() {
+    return InterlockedCompareExchange(&guarding, OPEN, MADE) == MADE;
 }
 
 int replaceWithTemporary(const char* temporary, const char* target) {
@@ -58,14 +92,65 @@ int replaceWithTemporary(const char* temporary, const char* target) {
         setErrnoFromSystem();
         return 0;
     }
-    guarding = 0;
+    guarding = UNGUARDED;
     return 1;
+}
+
+struct KeptReport {
+    HANDLE handle;
+};
+
+KeptReport* keepToRewrite(const char* target) {
+    HANDLE handle = openOwnFile(target, GENERIC_WRITE);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        setErrnoFromSystem();
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        return nullptr;
+    }
+    KeptReport* kept = static_cast<KeptReport*>(malloc(sizeof(KeptReport)));
+    if (!kept) {
+        CloseHandle(handle);
+        errno = ENOMEM;
+        return nullptr;
+    }
+    kept->handle = handle;
+    return kept;
+}
+
+int rewriteFromTemporary(KeptReport* kept, const char* temporary) {
+    HANDLE source = CreateFileA(temporary, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool copied = source != INVALID_HANDLE_VALUE &&
+                  SetFilePointer(kept->handle, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+    char buffer[65536];
+    while (copied) {
+        DWORD read = 0;
+        DWORD written = 0;
+        copied = ReadFile(source, buffer, sizeof buffer, &read, nullptr);
+        if (!copied || read == 0) break;
+        copied = WriteFile(kept->handle, buffer, read, &written, nullptr) && written == read;
+    }
+    copied = copied && SetEndOfFile(kept->handle);
+    if (!copied) setErrnoFromSystem();
+    int error = errno;
+    if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
+    CloseHandle(kept->handle);
+    free(kept);
+    errno = error;
+    return copied;
+}
+
+void releaseKept(KeptReport* kept) {
+    CloseHandle(kept->handle);
+    free(kept);
 }
 
 void removeTemporary(const char* temporary) {
     int error = errno;
     DeleteFileA(temporary);
-    guarding = 0;
+    guarding = UNGUARDED;
     errno = error;
 }
 

@@ -1,5 +1,6 @@
 #include "report_output.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -13,19 +14,13 @@ static const int INTERRUPTED_STATUS = 130;
 static struct {
     Platform inner;
     const char* target;
-    bool inPlace;
+    ReportFile* device; // written in place: open from the start until the engine takes it
+    KeptReport* kept;   // rewritten in place from the temporary file once complete
     bool temporaryMade;
     char temporary[8192];
     char temporaryFolder[8192];
     const char* temporaryName;
 } output;
-
-void beginReportOutput(const char* target, const Platform& inner) {
-    output.inner = inner;
-    output.target = target;
-    output.inPlace = !target || writtenInPlace(target);
-    output.temporaryMade = false;
-}
 
 // "/x/.r.ab12Cd" is held as the folder "/x" and the name ".r.ab12Cd".
 static void splitTemporary() {
@@ -35,18 +30,54 @@ static void splitTemporary() {
     separator[separator == output.temporaryFolder ? 1 : 0] = '\0';
 }
 
-ReportFile* openReportOutput(const char*) {
-    if (!output.target) return reinterpret_cast<ReportFile*>(stdout);
-    if (output.inPlace) return output.inner.openReport(output.target);
-    if (!createTemporary(output.target, output.temporary, sizeof output.temporary)) return nullptr;
-    ReportFile* file = output.inner.openReport(output.temporary);
-    if (!file) {
-        removeTemporary(output.temporary);
-        return nullptr;
-    }
+// The temporary file beside `target`, or in the system's folder when null.
+static int makeTemporary(const char* target) {
+    if (!createTemporary(target, output.temporary, sizeof output.temporary)) return 0;
     output.temporaryMade = true;
     splitTemporary();
-    return file;
+    return 1;
+}
+
+// The report is kept as it is, open, and rewritten once the listing is complete.
+static int keepInPlace(const char* target) {
+    output.kept = keepToRewrite(target);
+    if (!output.kept) return 0;
+    if (makeTemporary(nullptr)) return 1;
+    releaseKept(output.kept);
+    output.kept = nullptr;
+    return 0;
+}
+
+int beginReportOutput(const char* target, const Platform& inner) {
+    output.inner = inner;
+    output.target = target;
+    output.device = nullptr;
+    output.kept = nullptr;
+    output.temporaryMade = false;
+    if (!target) return 1;
+    if (writtenInPlace(target)) {
+        output.device = inner.openReport(target);
+        return output.device != nullptr;
+    }
+    if (hasOtherNames(target) && keepInPlace(target)) return 1;
+    if (makeTemporary(target)) return 1;
+    // A folder the user may not write may still hold a report they may.
+    int error = errno;
+    if (keepInPlace(target)) return 1;
+    errno = error;
+    return 0;
+}
+
+ReportFile* openReportOutput(const char*) {
+    if (!output.target) return reinterpret_cast<ReportFile*>(stdout);
+    ReportFile* device = output.device;
+    output.device = nullptr;
+    if (device) return device;
+    if (!temporaryOpening()) {
+        errno = EINTR;
+        return nullptr;
+    }
+    return output.inner.openReport(output.temporary);
 }
 
 int writeReportOutput(ReportFile* file, const char* bytes, size_t length) {
@@ -65,11 +96,21 @@ int closeReportOutput(ReportFile* file) {
 }
 
 int finishReportOutput(bool complete) {
+    if (output.device) output.inner.closeReport(output.device);
+    output.device = nullptr;
     if (!output.temporaryMade) return 1;
     output.temporaryMade = false;
-    if (complete && replaceWithTemporary(output.temporary, output.target)) return 1;
-    removeTemporary(output.temporary);
-    return !complete;
+    KeptReport* kept = output.kept;
+    output.kept = nullptr;
+    bool placed = false;
+    if (kept && complete)
+        placed = rewriteFromTemporary(kept, output.temporary);
+    else if (kept)
+        releaseKept(kept);
+    else if (complete)
+        placed = replaceWithTemporary(output.temporary, output.target);
+    if (kept || !placed) removeTemporary(output.temporary);
+    return placed || !complete;
 }
 
 bool holdsReportTemporary(const char* folder) {

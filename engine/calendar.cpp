@@ -13,10 +13,12 @@ static FileTime split(uint64_t ticks) {
 
 FileTime fileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
     const int64_t lastSecond = static_cast<int64_t>(FIRST_INVALID / TICKS_PER_SECOND) - 1;
-    if (seconds < -SECONDS_1601_TO_1970 || seconds > lastSecond - SECONDS_1601_TO_1970)
-        return UNKNOWN_FILE_TIME;
-    uint64_t since1601 = static_cast<uint64_t>(seconds + SECONDS_1601_TO_1970);
-    return split(since1601 * TICKS_PER_SECOND + static_cast<uint64_t>(nanoseconds / 100));
+    const int64_t firstSecond = -lastSecond;
+    if (seconds > lastSecond - SECONDS_1601_TO_1970) return UNKNOWN_FILE_TIME;
+    if (seconds < firstSecond - SECONDS_1601_TO_1970) seconds = firstSecond - SECONDS_1601_TO_1970;
+    int64_t ticks = (seconds + SECONDS_1601_TO_1970) * static_cast<int64_t>(TICKS_PER_SECOND) +
+                    nanoseconds / 100;
+    return split(static_cast<uint64_t>(ticks));
 }
 
 // Days since 1970-01-01 to a proleptic Gregorian date (H. Hinnant's algorithm).

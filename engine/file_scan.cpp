@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "calendar.h"
 #include "text.h"
 
 void splitFileName(char* fileName, FileEntry& file) {
@@ -74,78 +75,65 @@ static const FileEntry& asFile(const void* record) {
     return *static_cast<const FileEntry*>(record);
 }
 
+template <typename T> static int ordered(T x, T y) {
+    return (y < x) - (x < y);
+}
+
+// The last write as a signed count of ticks: a time before 1601 (negative, as
+// ext4 and Wine hold it) comes before every later one, and an unknown time, or
+// one past the calendar's range, after every known one.
+static int64_t writeTime(const FileEntry& e) {
+    if (e.lastWrite.high == UNKNOWN_FILE_TIME.high && e.lastWrite.low == UNKNOWN_FILE_TIME.low)
+        return INT64_MAX;
+    return static_cast<int64_t>((static_cast<uint64_t>(e.lastWrite.high) << 32) | e.lastWrite.low);
+}
+
+// Names that agree but for case go by type, then byte by byte, then by what
+// their rows show besides: the same files come in the same order from any disk.
 int compareByName(const void* a, const void* b) {
-    return compareIgnoringCase(asFile(a).name, asFile(b).name);
+    const FileEntry& x = asFile(a);
+    const FileEntry& y = asFile(b);
+    int order = compareIgnoringCase(x.name, y.name);
+    if (order == 0) order = compareBytes(x.type, y.type);
+    if (order == 0) order = compareBytes(x.name, y.name);
+    if (order == 0) order = ordered(fileLength(x), fileLength(y));
+    if (order == 0) order = ordered(writeTime(x), writeTime(y));
+    if (order == 0) order = ordered(x.attributes & DETAILS_UNKNOWN, y.attributes & DETAILS_UNKNOWN);
+    return order;
 }
 
 int compareByType(const void* a, const void* b) {
-    return compareBytes(asFile(a).type, asFile(b).type);
+    int order = compareBytes(asFile(a).type, asFile(b).type);
+    return order != 0 ? order : compareByName(a, b);
 }
 
 int compareByLength(const void* a, const void* b) {
-    uint64_t x = fileLength(asFile(a));
-    uint64_t y = fileLength(asFile(b));
-    return (x > y) - (x < y);
-}
-
-static uint64_t lastWriteOf(const FileEntry& e) {
-    return (static_cast<uint64_t>(e.lastWrite.high) << 32) | e.lastWrite.low;
+    int order = ordered(fileLength(asFile(a)), fileLength(asFile(b)));
+    return order != 0 ? order : compareByName(a, b);
 }
 
 int compareByTime(const void* a, const void* b) {
-    uint64_t x = lastWriteOf(asFile(a));
-    uint64_t y = lastWriteOf(asFile(b));
-    if (x < y) return -1;
-    if (y < x) return 1;
-    return compareByName(a, b);
+    int order = ordered(writeTime(asFile(a)), writeTime(asFile(b)));
+    return order != 0 ? order : compareByName(a, b);
 }
 
-// The sort runs over small keys rather than the records themselves: each key
-// holds the first 16 bytes of the sort field as two big-endian numbers, so most
-// comparisons touch neither the records nor memory far apart, and each record
-// then moves once. Keys that differ order their records as the full comparison
-// would; equal keys defer to it, so the order is the one qsort gives the records.
-enum { LEAD_WORDS = 2 };
-
-struct SortKey {
-    uint64_t lead[LEAD_WORDS];
-    FileEntry* file;
-};
-
-static void setLead(SortKey& key, const char* text, bool folded) {
-    bool ended = false;
-    for (uint64_t& word : key.lead) {
-        word = 0;
-        for (int i = 0; i < 8; ++i) {
-            unsigned char c = ended ? 0 : static_cast<unsigned char>(*text++);
-            ended = c == 0;
-            word = word << 8 | (folded ? foldAscii(c) : c);
-        }
-    }
-}
-
+// Records are sorted as pointers, then each moves once: an 814-byte record is
+// too large to move at every step of the sort.
 template <int (*compare)(const void*, const void*)>
-static int compareKeys(const void* a, const void* b) {
-    const SortKey& x = *static_cast<const SortKey*>(a);
-    const SortKey& y = *static_cast<const SortKey*>(b);
-    for (int i = 0; i < LEAD_WORDS; ++i) {
-        if (x.lead[i] != y.lead[i]) return x.lead[i] < y.lead[i] ? -1 : 1;
-    }
-    // A last byte of 0 means the field ended within the key: equal keys, equal fields.
-    if ((x.lead[LEAD_WORDS - 1] & 0xFF) == 0) return 0;
-    return compare(x.file, y.file);
+static int comparePointed(const void* a, const void* b) {
+    return compare(*static_cast<FileEntry* const*>(a), *static_cast<FileEntry* const*>(b));
 }
 
-// Moves each record to the place of its key, following the cycles of the
+// Moves each record to the place of its pointer, following the cycles of the
 // permutation with one record held aside.
-static void applyOrder(FileEntry* files, SortKey* keys, int32_t count) {
+static void applyOrder(FileEntry* files, FileEntry** order, int32_t count) {
     for (int32_t start = 0; start < count; ++start) {
-        if (keys[start].file == files + start) continue;
+        if (order[start] == files + start) continue;
         FileEntry held = files[start];
         int32_t place = start;
         for (;;) {
-            FileEntry* source = keys[place].file;
-            keys[place].file = files + place;
+            FileEntry* source = order[place];
+            order[place] = files + place;
             if (source == files + start) {
                 files[place] = held;
                 break;
@@ -164,54 +152,42 @@ static void reverseFiles(FileEntry* files, int32_t count) {
     }
 }
 
-static void sortByKey(ListingJob& job) {
-    int (*compare)(const void*, const void*) = nullptr;
-    int (*compareKey)(const void*, const void*) = nullptr;
-    if (job.options & SORT_BY_TIME) {
-        compare = compareByTime;
-        compareKey = compareKeys<compareByTime>;
-    } else if (job.options & SORT_BY_LENGTH) {
-        compare = compareByLength;
-        compareKey = compareKeys<compareByLength>;
-    } else if (job.options & SORT_BY_TYPE) {
-        compare = compareByType;
-        compareKey = compareKeys<compareByType>;
-    } else if (job.options & SORT_BY_NAME) {
-        compare = compareByName;
-        compareKey = compareKeys<compareByName>;
-    }
-    if (!compare || job.fileCount < 2) return;
-    size_t count = static_cast<size_t>(job.fileCount);
+struct FileOrder {
+    ListingOptions bit;
+    int (*compare)(const void*, const void*);
+    int (*comparePointers)(const void*, const void*);
+};
+
+// The first whose bit is set wins.
+static const FileOrder FILE_ORDERS[] = {
+    {SORT_BY_TIME, compareByTime, comparePointed<compareByTime>},
+    {SORT_BY_LENGTH, compareByLength, comparePointed<compareByLength>},
+    {SORT_BY_TYPE, compareByType, comparePointed<compareByType>},
+    {SORT_BY_NAME, compareByName, comparePointed<compareByName>},
+};
+
+static void sortRecords(FileEntry* files, int32_t count, const FileOrder& order) {
     // Scratch whose only use is speed: without it the records are sorted in
     // place, in the same order, so it stays outside the allocations the user
     // must hear of.
-    SortKey* keys = static_cast<SortKey*>(malloc(count * sizeof(SortKey)));
-    if (!keys) {
-        qsort(job.files, count, sizeof(FileEntry), compare);
+    size_t n = static_cast<size_t>(count);
+    FileEntry** pointers = static_cast<FileEntry**>(malloc(n * sizeof(FileEntry*)));
+    if (!pointers) {
+        qsort(files, n, sizeof(FileEntry), order.compare);
         return;
     }
-    for (size_t i = 0; i < count; ++i) {
-        FileEntry& file = job.files[i];
-        keys[i].file = &file;
-        if (compare == compareByLength) {
-            keys[i].lead[0] = fileLength(file);
-            keys[i].lead[1] = 0;
-        } else if (compare == compareByTime) {
-            // A last byte other than 0 sends equal times on to the full
-            // comparison, which orders them by name.
-            keys[i].lead[0] = lastWriteOf(file);
-            keys[i].lead[1] = 1;
-        } else {
-            setLead(keys[i], compare == compareByType ? file.type : file.name,
-                    compare == compareByName);
-        }
-    }
-    qsort(keys, count, sizeof(SortKey), compareKey);
-    applyOrder(job.files, keys, job.fileCount);
-    free(keys);
+    for (size_t i = 0; i < n; ++i)
+        pointers[i] = files + i;
+    qsort(pointers, n, sizeof(FileEntry*), order.comparePointers);
+    applyOrder(files, pointers, count);
+    free(pointers);
 }
 
 void sortFiles(ListingJob& job) {
-    sortByKey(job);
+    for (const FileOrder& order : FILE_ORDERS) {
+        if (!(job.options & order.bit)) continue;
+        if (job.fileCount > 1) sortRecords(job.files, job.fileCount, order);
+        break;
+    }
     if (job.options & SORT_REVERSED) reverseFiles(job.files, job.fileCount);
 }

@@ -18,11 +18,13 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
 // SORT_REVERSED then reverses whichever order that is.
 void sortFiles(ListingJob& job);
 
-// Three-way comparisons for qsort: negative, zero or positive.
+// Three-way comparisons for qsort: negative, zero or positive. Each is a total
+// order of what the rows show: ties of the type, length and time go by name,
+// and names that agree but for case by type, then byte by byte.
 int compareByName(const void* a, const void* b);
 int compareByType(const void* a, const void* b);
 int compareByLength(const void* a, const void* b);
-// By last write, oldest first; equal times by name.
+// By last write, oldest first, times before 1601 included.
 int compareByTime(const void* a, const void* b);
 
 // Splits `fileName` in place at its last '.': file.name is what comes before

@@ -64,16 +64,23 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
     return result;
 }
 
+// Case aside first; paths that agree but for case (two folders on a Linux
+// disk) then go byte by byte, so that the order is total.
+static int pathOrder(const char* a, const char* b) {
+    int order = compareIgnoringCase(a, b);
+    return order != 0 ? order : compareBytes(a, b);
+}
+
 int compareFolderPaths(const void* a, const void* b) {
     const FolderEntry& x = *static_cast<const FolderEntry*>(a);
     const FolderEntry& y = *static_cast<const FolderEntry*>(b);
     // Siblings share one copy of their parent's path: past it, their names decide.
-    if (x.parent == y.parent) return compareIgnoringCase(x.name, y.name);
+    if (x.parent == y.parent) return pathOrder(x.name, y.name);
     char pathA[PATH_BUFFER];
     char pathB[PATH_BUFFER];
     folderFullPath(x, pathA, sizeof pathA);
     folderFullPath(y, pathB, sizeof pathB);
-    return compareIgnoringCase(pathA, pathB);
+    return pathOrder(pathA, pathB);
 }
 
 void sortFolders(ListingJob& job) {

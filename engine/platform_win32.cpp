@@ -11,6 +11,7 @@
 #include "platform.h"
 #include "platform_win32.h"
 #include "platform_runtime.h"
+#include "reparse.h"
 #include "text.h"
 
 const char PATH_SEPARATOR = '\\';
@@ -88,11 +89,7 @@ static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
 // Files keep the ANSI name; a folder whose ANSI name would lead nowhere, or to
 // another folder, goes by its short name, which is a real path to it.
 static void fillEntry(const DirSearch* search, const WIN32_FIND_DATAW& data, DirEntry* entry) {
-    // A junction, directory link or mount point is never walked into, so a link
-    // above itself cannot make the walk endless: it is an entry of its own, as
-    // a link to a folder is on other systems.
-    entry->attributes = data.dwFileAttributes;
-    if (entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT) entry->attributes &= ~FOLDER_ATTRIBUTE;
+    entry->attributes = listedAttributes(data.dwFileAttributes, data.dwReserved0);
     entry->detailsError = 0;
     entry->sizeHigh = data.nFileSizeHigh;
     entry->sizeLow = data.nFileSizeLow;

@@ -5,6 +5,7 @@
 
 #include "listing_job.h"
 #include "platform.h"
+#include "reparse.h"
 #include "resource.h"
 #include "text.h"
 
@@ -109,7 +110,9 @@ void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
     size_t pathLength = strlen(path);
     int added = 0;
     do {
-        if (isDotEntry(entry.name) || !(entry.attributes & FOLDER_ATTRIBUTE)) continue;
+        if (isDotEntry(entry.name) ||
+            !(entry.attributes & (FOLDER_ATTRIBUTE | FOLDER_LINK_ATTRIBUTE)))
+            continue;
         // Only folders whose full path fits are offered: any other could be
         // neither shown whole nor listed.
         if (pathLength + 1 + strlen(entry.name) > MAX_PATH_LENGTH) continue;

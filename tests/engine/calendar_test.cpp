@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "file_scan.h"
 #include "temp_dir.h"
+#include "text.h"
 
 namespace {
 
@@ -30,10 +32,32 @@ TEST(Calendar, UtcFieldsAcrossTheWholeRange) {
     EXPECT_EQ(show(ticks(0x8000000000000000ull)), "out of range");
 }
 
-TEST(Calendar, TimesBefore1601OrPastTheRangeAreUnknown) {
+TEST(Calendar, TimesBefore1601OrPastTheRangeHaveNoDate) {
     EXPECT_EQ(show(fileTimeFromUnix(unixTime(1600, 12, 31, 23, 59, 59), 0)), "out of range");
     EXPECT_EQ(show(fileTimeFromUnix(INT64_MAX / 2, 0)), "out of range");
     EXPECT_EQ(show(fileTimeFromUnix(unixTime(1601, 1, 1, 0, 0, 0), 0)), "1601-01-01 00:00:00");
+}
+
+// Times the calendar cannot show still order as they happened (tmpfs and btrfs
+// hold times before 1601); an unknown time comes after every known one, and
+// equal times go by name.
+TEST(Calendar, EveryTimeOrdersAsItHappened) {
+    const int64_t seconds[] = {INT64_MIN,
+                               unixTime(1200, 1, 1, 0, 0, 0),
+                               unixTime(1600, 12, 31, 23, 59, 59),
+                               unixTime(1601, 1, 1, 0, 0, 0),
+                               0,
+                               INT64_MAX / 2};
+    FileEntry earlier = {}, later = {};
+    for (size_t i = 0; i + 1 < sizeof seconds / sizeof seconds[0]; ++i) {
+        earlier.lastWrite = fileTimeFromUnix(seconds[i], 0);
+        later.lastWrite = fileTimeFromUnix(seconds[i + 1], 0);
+        EXPECT_LT(compareByTime(&earlier, &later), 0) << i;
+    }
+    copyText(earlier.name, sizeof earlier.name, "B");
+    copyText(later.name, sizeof later.name, "a");
+    later.lastWrite = earlier.lastWrite;
+    EXPECT_GT(compareByTime(&earlier, &later), 0);
 }
 
 } // namespace

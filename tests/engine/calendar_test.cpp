@@ -49,13 +49,14 @@ TEST(Calendar, EveryTimeOrdersAsItHappened) {
                                0,
                                INT64_MAX / 2};
     FileEntry earlier = {}, later = {};
+    earlier.name = "B";
+    later.name = "a";
+    earlier.type = later.type = "";
     for (size_t i = 0; i + 1 < sizeof seconds / sizeof seconds[0]; ++i) {
         earlier.lastWrite = fileTimeFromUnix(seconds[i], 0);
         later.lastWrite = fileTimeFromUnix(seconds[i + 1], 0);
         EXPECT_LT(compareByTime(&earlier, &later), 0) << i;
     }
-    copyText(earlier.name, sizeof earlier.name, "B");
-    copyText(later.name, sizeof later.name, "a");
     later.lastWrite = earlier.lastWrite;
     EXPECT_GT(compareByTime(&earlier, &later), 0);
 }

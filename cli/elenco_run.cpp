@@ -33,7 +33,7 @@ enum ExitStatus {
     EXIT_OUT_OF_MEMORY = 4,
 };
 
-// What the engine's "dialog" is to this front end.
+// What the engine's "dialog" is to this front end, and the state of its own layer.
 struct Session {
     char folder[8192];
     char reportFolder[PATH_BUFFER]; // the folder as the engine sees it
@@ -52,15 +52,11 @@ struct Session {
     std::chrono::steady_clock::time_point lastProgress;
 };
 
-static Session session;
-// The entries found in the table at the start, which this front end's own wrap.
-static Platform inner;
-
-static void clearProgress() {
+static void clearProgress(const Session& session) {
     if (session.progress) fputs("\r\033[K", stderr);
 }
 
-static void showProgress() {
+static void showProgress(Session& session) {
     if (!session.progress) return;
     auto now = std::chrono::steady_clock::now();
     if (now - session.lastProgress < std::chrono::milliseconds(200)) return;
@@ -70,21 +66,27 @@ static void showProgress() {
 }
 
 // Passes over the report's temporary file: the listing shows its folder as it was.
-static int skipReport(DirSearch* search, DirEntry* entry) {
-    while (session.searchMeetsReport && isReportTemporary(entry->name)) {
-        if (!inner.findNext(search, entry)) return 0;
-    }
-    return 1;
+static int skipReport(const Platform& self, DirSearch* search, DirEntry* entry) {
+    const Session& session = *static_cast<const Session*>(self.context);
+    int step = SEARCH_ENTRY;
+    while (step == SEARCH_ENTRY && session.searchMeetsReport && isReportTemporary(entry->name))
+        step = findNext(*self.below, search, entry);
+    return step;
 }
 
-static DirSearch* countingFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
+static DirSearch* countingFindFirst(const Platform& self, const char* folder, SearchDetail detail,
+                                    DirEntry* entry) {
+    Session& session = *static_cast<Session*>(self.context);
     session.lastDetail = detail;
     if (detail == SEARCH_KINDS_ONLY) ++session.foldersSeen;
     if (detail == SEARCH_FULL) ++session.foldersListed;
     session.searchMeetsReport = detail == SEARCH_FULL && holdsReportTemporary(folder);
-    DirSearch* search = inner.findFirst(folder, detail, entry);
-    if (search && !skipReport(search, entry)) {
-        inner.findClose(search);
+    DirSearch* search = findFirst(*self.below, folder, detail, entry);
+    int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
+    if (search && step != SEARCH_ENTRY) {
+        int reason = step == SEARCH_ERROR ? errno : 0;
+        findClose(*self.below, search);
+        errno = reason;
         search = nullptr;
     }
     if (search && detail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
@@ -92,12 +94,15 @@ static DirSearch* countingFindFirst(const char* folder, SearchDetail detail, Dir
     return search;
 }
 
-static int countingFindNext(DirSearch* search, DirEntry* entry) {
-    if (!inner.findNext(search, entry) || !skipReport(search, entry)) return 0;
+static int countingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
+    Session& session = *static_cast<Session*>(self.context);
+    int step = findNext(*self.below, search, entry);
+    if (step == SEARCH_ENTRY) step = skipReport(self, search, entry);
+    if (step != SEARCH_ENTRY) return step;
     if (session.lastDetail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
-    if ((++session.entriesSeen & 1023) == 0) showProgress();
-    return 1;
+    if ((++session.entriesSeen & 1023) == 0) showProgress(session);
+    return SEARCH_ENTRY;
 }
 
 static int statusOf(MessageCode code) {
@@ -113,12 +118,12 @@ static int statusOf(MessageCode code) {
     return EXIT_REPORT_FAILED;
 }
 
-static void raiseStatus(int status) {
+static void raiseStatus(Session& session, int status) {
     if (status > session.status) session.status = status;
 }
 
 // "elenco: PATH: TEXT", the message's lines joined by " ", then the system's reason.
-static void cliShowMessage(DialogHandle, const UserMessage& message, int reason) {
+static void showMessageTo(Session& session, const UserMessage& message, int reason) {
     bool aboutReport =
         message.code == MESSAGE_CANNOT_OPEN_REPORT || message.code == MESSAGE_CANNOT_WRITE_REPORT;
     const char* path = aboutReport ? session.output : session.folder;
@@ -127,19 +132,26 @@ static void cliShowMessage(DialogHandle, const UserMessage& message, int reason)
     for (char* c = text; *c; ++c) {
         if (*c == '\n') *c = ' ';
     }
-    clearProgress();
+    clearProgress(session);
     if (reason)
         fprintf(stderr, "elenco: %s: %s: %s\n", path, text, strerror(reason));
     else
         fprintf(stderr, "elenco: %s: %s\n", path, text);
-    raiseStatus(statusOf(message.code));
+    raiseStatus(session, statusOf(message.code));
 }
 
-static void cliEndDialog(DialogHandle, int) {}
+static void cliShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
+                           int reason) {
+    showMessageTo(*static_cast<Session*>(owner), message, reason);
+}
+
+static void cliEndDialog(const Platform&, DialogHandle, int) {}
 
 // What the listing could not hold makes it incomplete: named here, exit 2 at the end.
-static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* path, int reason) {
-    clearProgress();
+static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKind kind,
+                              const char* path, int reason) {
+    Session& session = *static_cast<Session*>(owner);
+    clearProgress(session);
     if (kind == INCOMPLETE_PATH_TOO_LONG) ++session.leftOut;
     char shown[PATH_BUFFER * 3];
     if (!session.utf8) cp1252ToUtf8(path, shown, sizeof shown);
@@ -149,11 +161,22 @@ static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* pat
                 MAX_SEARCHABLE_PATH);
     else
         fprintf(stderr, "elenco: %s: %s\n", named, strerror(reason));
-    raiseStatus(EXIT_INCOMPLETE);
+    raiseStatus(session, EXIT_INCOMPLETE);
+}
+
+// The report through report_output: a temporary file renamed into place.
+static ReportFile* outputOpenReport(const Platform&, const char* name) {
+    return openReportOutput(name);
+}
+static int outputWriteReport(const Platform&, ReportFile* file, const char* bytes, size_t length) {
+    return writeReportOutput(file, bytes, length);
+}
+static int outputCloseReport(const Platform&, ReportFile* file) {
+    return closeReportOutput(file);
 }
 
 // On a terminal, where the report went: a newcomer learns its name.
-static void showWhereReportWent() {
+static void showWhereReportWent(const Session& session) {
     long files = session.filesSeen;
     long folders = session.foldersListed;
     fprintf(stderr, "elenco: %ld folder%s, %ld file%s: %s\n", folders, folders == 1 ? "" : "s",
@@ -165,7 +188,7 @@ static int usageError(const char* reason) {
     return EXIT_USAGE;
 }
 
-int runElenco(int argc, char** argv) {
+int runElenco(int argc, char** argv, const Platform& system) {
     prepareStandardStreams();
     CliOptions options;
     char error[512];
@@ -173,26 +196,41 @@ int runElenco(int argc, char** argv) {
     if (options.help) return fputs(CLI_USAGE, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
     if (options.version) return fputs(VERSION, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
 
-    // Layers over the system's searches, from the bottom: names as the report
-    // holds them, then reading ahead (its readers search converted paths), then
-    // the counts of the progress line.
-    if (!useReportEncoding(options.utf8))
+    // The layers over the system, from the bottom up: names as the report holds
+    // them; reading ahead of the report (its readers search converted paths);
+    // this front end's own, which counts for the progress line, turns messages
+    // into lines on standard error and writes the report through report_output.
+    Platform names;
+    if (!reportNamesLayer(system, options.utf8, names))
         return usageError("--encoding=utf-8 needs the Linux build: this one reads names in "
                           "Windows-1252");
+    ReadAhead ahead(options.jobs ? options.jobs
+                                 : static_cast<int>(std::thread::hardware_concurrency()));
+    Platform readAhead = readAheadLayer(names, ahead);
+    Session session = {};
+    Platform front = layerOver(readAhead, &session);
+    front.findFirst = countingFindFirst;
+    front.findNext = countingFindNext;
+    front.showMessage = cliShowMessage;
+    front.endDialog = cliEndDialog;
+    front.noteIncomplete = cliNoteIncomplete;
+    front.openReport = outputOpenReport;
+    front.writeReport = outputWriteReport;
+    front.closeReport = outputCloseReport;
+
     session.utf8 = options.utf8;
     if (!fullPath(options.folder, session.folder, sizeof session.folder) ||
-        !reportPath(session.folder, session.reportFolder, sizeof session.reportFolder)) {
+        !reportPath(session.folder, options.utf8, session.reportFolder,
+                    sizeof session.reportFolder)) {
         fprintf(stderr, "elenco: %s: Invalid handle: the full path exceeds %d characters\n",
                 options.folder, MAX_PATH_LENGTH);
         return EXIT_INCOMPLETE;
     }
     // Before anything is written, so that a mistyped folder destroys nothing.
-    if (!folderCanBeListed(session.folder)) {
-        cliShowMessage(&session, INVALID_HANDLE, errno);
+    if (!folderCanBeListed(names, session.folder)) {
+        showMessageTo(session, INVALID_HANDLE, errno);
         return session.status;
     }
-    installReadAhead(options.jobs ? options.jobs
-                                  : static_cast<int>(std::thread::hardware_concurrency()));
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;
     const char* output = options.output ? options.output : REPORT_FILE_NAME;
     if (session.toStandardOutput)
@@ -203,24 +241,15 @@ int runElenco(int argc, char** argv) {
     session.progress = onTerminal && !(session.toStandardOutput && isatty(STDOUT_FILENO));
     session.lastProgress = std::chrono::steady_clock::now();
 
-    inner = platform;
-    platform.findFirst = countingFindFirst;
-    platform.findNext = countingFindNext;
-    platform.showMessage = cliShowMessage;
-    platform.endDialog = cliEndDialog;
-    platform.noteIncomplete = cliNoteIncomplete;
-    beginReportOutput(session.toStandardOutput ? nullptr : session.output, inner);
-    platform.openReport = openReportOutput;
-    platform.writeReport = writeReportOutput;
-    platform.closeReport = closeReportOutput;
+    beginReportOutput(session.toStandardOutput ? nullptr : session.output, readAhead);
 
-    runListing(&session, session.reportFolder, options.word);
+    runListing(&session, front, session.reportFolder, options.word);
     if (!finishReportOutput(session.status < EXIT_REPORT_FAILED))
-        cliShowMessage(&session, CANNOT_WRITE_REPORT, errno);
-    clearProgress();
+        showMessageTo(session, CANNOT_WRITE_REPORT, errno);
+    clearProgress(session);
     if (session.leftOut > 0)
         fprintf(stderr, "elenco: %ld folder(s) left out of the listing\n", session.leftOut);
     if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED)
-        showWhereReportWent();
+        showWhereReportWent(session);
     return session.status;
 }

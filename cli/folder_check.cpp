@@ -4,10 +4,9 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include "platform.h"
 #include "text.h"
 
-int folderCanBeListed(const char* folder) {
+int folderCanBeListed(const Platform& platform, const char* folder) {
     // A drive held as "T:" names its current folder to stat; its root is meant.
     char root[PATH_BUFFER + 1];
     size_t length = strlen(folder);
@@ -25,8 +24,8 @@ int folderCanBeListed(const char* folder) {
         return 0;
     }
     DirEntry entry;
-    DirSearch* search = platform.findFirst(folder, SEARCH_KINDS_ONLY, &entry);
+    DirSearch* search = findFirst(platform, folder, SEARCH_KINDS_ONLY, &entry);
     if (!search) return 0;
-    platform.findClose(search);
+    findClose(platform, search);
     return 1;
 }

@@ -19,9 +19,6 @@
 
 enum { REAL_PATH = 4096 };
 
-// The searches below this layer.
-static Platform below;
-
 // Converted path -> real path, each slot one block "converted\0real\0".
 struct PathMap {
     char** slots;
@@ -153,7 +150,8 @@ static NamedSearch* named(DirSearch* search) {
     return reinterpret_cast<NamedSearch*>(search);
 }
 
-static DirSearch* convertingFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
+static DirSearch* convertingFindFirst(const Platform& self, const char* folder,
+                                      SearchDetail detail, DirEntry* entry) {
     NamedSearch* search = static_cast<NamedSearch*>(malloc(sizeof(NamedSearch)));
     if (!search) return nullptr;
     copyText(search->converted, sizeof search->converted, folder);
@@ -161,7 +159,7 @@ static DirSearch* convertingFindFirst(const char* folder, SearchDetail detail, D
         std::lock_guard<std::mutex> hold(realPathsLock);
         resolve(folder, search->real, sizeof search->real);
     }
-    search->inner = below.findFirst(search->real, detail, entry);
+    search->inner = findFirst(*self.below, search->real, detail, entry);
     if (!search->inner) {
         free(search);
         return nullptr;
@@ -170,34 +168,35 @@ static DirSearch* convertingFindFirst(const char* folder, SearchDetail detail, D
     return reinterpret_cast<DirSearch*>(search);
 }
 
-static int convertingFindNext(DirSearch* search, DirEntry* entry) {
-    if (!below.findNext(named(search)->inner, entry)) return 0;
-    convertEntry(*named(search), entry);
-    return 1;
+static int convertingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
+    int step = findNext(*self.below, named(search)->inner, entry);
+    if (step == SEARCH_ENTRY) convertEntry(*named(search), entry);
+    return step;
 }
 
-static void convertingFindClose(DirSearch* search) {
-    below.findClose(named(search)->inner);
+static void convertingFindClose(const Platform& self, DirSearch* search) {
+    findClose(*self.below, named(search)->inner);
     free(search);
 }
 
-static bool converting;
+static size_t utf8TextColumns(const Platform&, const char* text) {
+    return utf8Columns(text);
+}
 
-int useReportEncoding(bool utf8) {
-    converting = !utf8;
+int reportNamesLayer(const Platform& below, bool utf8, Platform& layer) {
+    layer = layerOver(below, nullptr);
     if (utf8) {
-        textColumns = utf8Columns;
+        layer.textColumns = utf8TextColumns;
         return 1;
     }
-    below = platform;
-    platform.findFirst = convertingFindFirst;
-    platform.findNext = convertingFindNext;
-    platform.findClose = convertingFindClose;
+    layer.findFirst = convertingFindFirst;
+    layer.findNext = convertingFindNext;
+    layer.findClose = convertingFindClose;
     return 1;
 }
 
-int reportPath(const char* real, char* out, size_t capacity) {
-    if (!converting) return copyText(out, capacity, real);
+int reportPath(const char* real, bool utf8, char* out, size_t capacity) {
+    if (utf8) return copyText(out, capacity, real);
     if (!utf8ToCp1252(real, out, capacity)) return 0;
     return strcmp(out, real) == 0 || remember(out, real);
 }

@@ -37,9 +37,9 @@ static void splitTemporary() {
 
 ReportFile* openReportOutput(const char*) {
     if (!output.target) return reinterpret_cast<ReportFile*>(stdout);
-    if (output.inPlace) return output.inner.openReport(output.target);
+    if (output.inPlace) return output.inner.openReport(output.inner, output.target);
     if (!createTemporary(output.target, output.temporary, sizeof output.temporary)) return nullptr;
-    ReportFile* file = output.inner.openReport(output.temporary);
+    ReportFile* file = output.inner.openReport(output.inner, output.temporary);
     if (!file) {
         removeTemporary(output.temporary);
         return nullptr;
@@ -51,17 +51,17 @@ ReportFile* openReportOutput(const char*) {
 
 int writeReportOutput(ReportFile* file, const char* bytes, size_t length) {
     if (output.temporaryMade && interruptRequested()) {
-        output.inner.closeReport(file);
+        output.inner.closeReport(output.inner, file);
         removeTemporary(output.temporary);
         exit(INTERRUPTED_STATUS);
     }
-    return output.inner.writeReport(file, bytes, length);
+    return output.inner.writeReport(output.inner, file, bytes, length);
 }
 
 // Standard output stays open for whatever follows; a failed flush still counts.
 int closeReportOutput(ReportFile* file) {
     if (!output.target) return fflush(stdout) == 0 && !ferror(stdout);
-    return output.inner.closeReport(file);
+    return output.inner.closeReport(output.inner, file);
 }
 
 int finishReportOutput(bool complete) {

@@ -22,10 +22,11 @@ void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* 
 static_assert(MAX_SEARCHABLE_PATH < sizeof FileEntry().folder, "a searched path fits a record");
 
 // A file listed without its details: the user hears of it by its full path.
-static void noteDetailsUnknown(DialogHandle dialog, const char* folder, const DirEntry& entry) {
+static void noteDetailsUnknown(DialogHandle dialog, const ListingJob& job, const DirEntry& entry) {
     char path[2 * PATH_BUFFER];
-    joinPath(path, sizeof path, folder, entry.name);
-    platform.noteIncomplete(dialog, INCOMPLETE_DETAILS_UNREADABLE, path, entry.detailsError);
+    joinPath(path, sizeof path, job.currentPath, entry.name);
+    job.platform->noteIncomplete(*job.platform, dialog, INCOMPLETE_DETAILS_UNREADABLE, path,
+                                 entry.detailsError);
 }
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
@@ -36,7 +37,8 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     DirEntry entry;
-    DirSearch* search = platform.findFirst(job.currentPath, SEARCH_FULL, &entry);
+    const Platform& platform = *job.platform;
+    DirSearch* search = findFirst(platform, job.currentPath, SEARCH_FULL, &entry);
     if (!search) {
         if (reason) *reason = errno;
         return RESULT_CANNOT_OPEN_FOLDER;
@@ -56,16 +58,16 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
         file.attributes = entry.attributes;
         if (entry.detailsError) {
             file.attributes |= DETAILS_UNKNOWN;
-            noteDetailsUnknown(dialog, job.currentPath, entry);
+            noteDetailsUnknown(dialog, job, entry);
         }
         file.lastAccess = entry.lastAccess;
         file.lastWrite = entry.lastWrite;
         file.depth = job.depth;
-        int32_t nameLength = static_cast<int32_t>(textColumns(file.name));
+        int32_t nameLength = static_cast<int32_t>(platform.textColumns(platform, file.name));
         if (nameLength > job.widestName) job.widestName = nameLength;
         ++job.fileCount;
-    } while (platform.findNext(search, &entry));
-    platform.findClose(search);
+    } while (findNext(platform, search, &entry) == SEARCH_ENTRY);
+    findClose(platform, search);
     return result;
 }
 

@@ -18,7 +18,7 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char
         strlen(childPath) > MAX_SEARCHABLE_PATH) {
         char leftOut[2 * PATH_BUFFER];
         joinPath(leftOut, sizeof leftOut, savedPath, name);
-        platform.noteIncomplete(dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, 0);
+        job.platform->noteIncomplete(*job.platform, dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, 0);
         return RESULT_OK;
     }
     if (reserveFolderRecord(job, job.folderCount) != RESULT_OK) return RESULT_OUT_OF_MEMORY;
@@ -44,7 +44,8 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
     char savedPath[PATH_BUFFER];
     copyText(savedPath, sizeof savedPath, job.currentPath);
     DirEntry entry;
-    DirSearch* search = platform.findFirst(savedPath, SEARCH_KINDS_ONLY, &entry);
+    const Platform& platform = *job.platform;
+    DirSearch* search = findFirst(platform, savedPath, SEARCH_KINDS_ONLY, &entry);
     if (!search) {
         if (reason) *reason = errno;
         return RESULT_CANNOT_OPEN_FOLDER;
@@ -53,8 +54,8 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
     do {
         if (isDotEntry(entry.name) || !(entry.attributes & FOLDER_ATTRIBUTE)) continue;
         result = recordAndDescend(dialog, job, entry.name, savedPath);
-    } while (result == RESULT_OK && platform.findNext(search, &entry));
-    platform.findClose(search);
+    } while (result == RESULT_OK && findNext(platform, search, &entry) == SEARCH_ENTRY);
+    findClose(platform, search);
     return result;
 }
 

@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+struct Platform;
+
 typedef uint32_t ListingOptions;
 
 enum {
@@ -75,13 +77,15 @@ struct ListingJob {
     int32_t widestName;
     ListingOptions options;
     int32_t depth;
+    // The top layer of the seam: every call the listing makes to the system.
+    const Platform* platform;
 };
 
 // Reserves both arrays with room for 1000 records and copies `path` (at most
 // 259 characters, longer is cut) into currentPath. Returns 1, or -2 when an
 // array cannot be reserved; then `filesReserved`/`foldersReserved` say which
 // failed, and whatever was reserved is released again.
-int32_t createJob(ListingJob& job, const char* path, ListingOptions options, bool& filesReserved,
+int32_t createJob(ListingJob& job, const Platform& platform, const char* path, ListingOptions options, bool& filesReserved,
                   bool& foldersReserved);
 
 // Releases both arrays; safe on a job whose arrays are null.

@@ -23,11 +23,13 @@ void selectedFolderEntry(const char* path, FolderEntry& folder) {
     copyText(folder.name, sizeof folder.name, separator + 1);
 }
 
-static void reportGathering(DialogHandle dialog, int32_t result, int reason) {
-    if (result == RESULT_OUT_OF_MEMORY) platform.showMessage(dialog, OUT_OF_MEMORY, 0);
-    if (result == RESULT_CANNOT_OPEN_FOLDER) platform.showMessage(dialog, INVALID_HANDLE, reason);
+static void reportGathering(DialogHandle dialog, const Platform& platform, int32_t result,
+                            int reason) {
+    if (result == RESULT_OUT_OF_MEMORY) platform.showMessage(platform, dialog, OUT_OF_MEMORY, 0);
+    if (result == RESULT_CANNOT_OPEN_FOLDER)
+        platform.showMessage(platform, dialog, INVALID_HANDLE, reason);
     if (result == RESULT_OUT_OF_MEMORY || result == RESULT_CANNOT_OPEN_FOLDER)
-        platform.endDialog(dialog, 0);
+        platform.endDialog(platform, dialog, 0);
 }
 
 static int32_t listTree(DialogHandle dialog, ListingJob& job) {
@@ -36,31 +38,32 @@ static int32_t listTree(DialogHandle dialog, ListingJob& job) {
     job.depth = 1;
     int reason = 0;
     int32_t walked = walkFolders(dialog, job, &reason);
-    reportGathering(dialog, walked, reason);
+    reportGathering(dialog, *job.platform, walked, reason);
     sortFolders(job);
     int32_t written = writeTreeReport(dialog, job);
-    platform.expectSearches(nullptr, 0);
+    job.platform->expectSearches(*job.platform, nullptr, 0);
     return written;
 }
 
 static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
     int reason = 0;
     int32_t scanned = scanFiles(dialog, job, &reason);
-    reportGathering(dialog, scanned, reason);
+    reportGathering(dialog, *job.platform, scanned, reason);
     sortFiles(job);
     return writeFlatReport(dialog, job);
 }
 
-int32_t runListing(DialogHandle dialog, const char* path, ListingOptions options) {
+int32_t runListing(DialogHandle dialog, const Platform& platform, const char* path,
+                   ListingOptions options) {
     size_t length = strnlen(path, PATH_BUFFER);
     if (length == 0 || length > MAX_PATH_LENGTH) return RESULT_CANNOT_OPEN_FOLDER;
     ListingJob job;
     bool filesReserved = false;
     bool foldersReserved = false;
-    if (createJob(job, path, options, filesReserved, foldersReserved) != RESULT_OK) {
-        if (!filesReserved) platform.showMessage(dialog, OUT_OF_MEMORY_AT_START, 0);
-        if (!foldersReserved) platform.showMessage(dialog, OUT_OF_MEMORY_AT_START, 0);
-        platform.endDialog(dialog, 0);
+    if (createJob(job, platform, path, options, filesReserved, foldersReserved) != RESULT_OK) {
+        if (!filesReserved) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
+        if (!foldersReserved) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
+        platform.endDialog(platform, dialog, 0);
         return RESULT_OUT_OF_MEMORY;
     }
     int32_t written = options & LIST_SUBFOLDERS ? listTree(dialog, job) : listFlat(dialog, job);

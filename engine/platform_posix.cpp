@@ -342,7 +342,7 @@ static bool nextName(DirSearch* search, const char*& name, size_t& length, unsig
     return true;
 }
 
-static int posixFindNext(DirSearch* search, DirEntry* entry) {
+static int nextEntry(DirSearch* search, DirEntry* entry) {
     if (search->descriptor < 0) return 0;
     const char* name;
     size_t length;
@@ -499,7 +499,11 @@ static bool startFileSearch(DirSearch* search, const char* folder) {
     return search->buffer != nullptr;
 }
 
-static void posixFindClose(DirSearch* search) {
+static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
+    return nextEntry(search, entry);
+}
+
+static void closeSearch(DirSearch* search) {
     if (search->detail == SEARCH_KINDS_ONLY) {
         knownOnDevice[0] = '\0';
         if (innermostWalk == search) innermostWalk = search->outer;
@@ -517,7 +521,12 @@ static DirSearch* dotAlone(DirSearch* search, DirEntry* entry) {
     return search;
 }
 
-static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
+static void posixFindClose(const Platform&, DirSearch* search) {
+    closeSearch(search);
+}
+
+static DirSearch* posixFindFirst(const Platform&, const char* folder, SearchDetail detail,
+                                 DirEntry* entry) {
     // Only the walk's searches use the note and the arena's writing, so
     // searches of files may run on several threads at once.
     bool onDevice = false;
@@ -534,40 +543,44 @@ static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEnt
     errno = 0;
     bool started = detail == SEARCH_KINDS_ONLY ? startWalkSearch(search, folder, onDevice)
                                                : startFileSearch(search, folder);
-    if (started && posixFindNext(search, entry)) return search;
+    if (started && nextEntry(search, entry)) return search;
     // The end of a folder that has not even "." is an empty folder; an error is not.
     if (started && errno == 0) return dotAlone(search, entry);
     int reason = errno ? errno : EIO;
-    posixFindClose(search);
+    closeSearch(search);
     errno = reason;
     return nullptr;
 }
 
-static void posixShowMessage(DialogHandle, const UserMessage& message, int reason) {
+static int posixFileTimeToCalendar(const Platform&, FileTime time, CalendarTime* calendar) {
+    return calendarFromFileTime(time, calendar);
+}
+
+static void posixShowMessage(const Platform&, DialogHandle, const UserMessage& message,
+                             int reason) {
     if (reason)
         fprintf(stderr, "%s: %s: %s\n", message.caption, message.text, strerror(reason));
     else
         fprintf(stderr, "%s: %s\n", message.caption, message.text);
 }
 
-static void posixEndDialog(DialogHandle, int) {}
+static void posixEndDialog(const Platform&, DialogHandle, int) {}
 
-static void posixNoteIncomplete(DialogHandle, IncompleteKind, const char*, int) {}
+static void posixNoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*, int) {}
 
 // The end of a listing's searches frees what the walk kept.
-static void posixExpectSearches(const FolderEntry*, int32_t count) {
+static void posixExpectSearches(const Platform&, const FolderEntry*, int32_t count) {
     if (count > 0) return;
     releaseArena();
     releaseOpenFolders();
 }
 
-const Platform defaultPlatform = {
-    posixFindFirst,   posixFindNext,    posixFindClose,      calendarFromFileTime,
-    posixShowMessage, posixEndDialog,   posixNoteIncomplete, runtimeReallocate,
-    stdioOpenReport,  stdioWriteReport, stdioCloseReport,    posixExpectSearches,
+const Platform systemPlatform = {
+    nullptr,          nullptr,          posixFindFirst,     posixFindNext,
+    posixFindClose,   posixFileTimeToCalendar, runtimeTextColumns, posixShowMessage,
+    posixEndDialog,   posixNoteIncomplete, runtimeReallocate, stdioOpenReport,
+    stdioWriteReport, stdioCloseReport, posixExpectSearches,
 };
-
-Platform platform = defaultPlatform;
 
 // Appends the components of `path` to the absolute path in `work`, resolving
 // "." and ".." by name, as a shell's logical path does. Returns 0 as soon as a

@@ -120,7 +120,8 @@ static bool isEmptyFolder(const char* folder) {
 }
 
 // The search reports every detail at once, so `detail` changes nothing here.
-static DirSearch* win32FindFirst(const char* folder, SearchDetail, DirEntry* entry) {
+static DirSearch* win32FindFirst(const Platform&, const char* folder, SearchDetail,
+                                 DirEntry* entry) {
     char pattern[PATH_BUFFER] = "";
     if (isUnreachable(folder)) {
         errno = ENOENT;
@@ -157,19 +158,25 @@ static DirSearch* win32FindFirst(const char* folder, SearchDetail, DirEntry* ent
     return nullptr;
 }
 
-static int win32FindNext(DirSearch* search, DirEntry* entry) {
+static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
     WIN32_FIND_DATAW data;
-    if (search->handle == INVALID_HANDLE_VALUE || !FindNextFileW(search->handle, &data)) return 0;
+    if (search->handle == INVALID_HANDLE_VALUE) return SEARCH_END;
+    if (!FindNextFileW(search->handle, &data)) {
+        DWORD error = GetLastError();
+        if (error == ERROR_NO_MORE_FILES) return SEARCH_END;
+        errno = errnoOfWindowsError(error);
+        return SEARCH_ERROR;
+    }
     fillEntry(search, data, entry);
-    return 1;
+    return SEARCH_ENTRY;
 }
 
-static void win32FindClose(DirSearch* search) {
+static void win32FindClose(const Platform&, DirSearch* search) {
     if (search->handle != INVALID_HANDLE_VALUE) FindClose(search->handle);
     free(search);
 }
 
-static int win32FileTimeToCalendar(FileTime time, CalendarTime* calendar) {
+static int win32FileTimeToCalendar(const Platform&, FileTime time, CalendarTime* calendar) {
     FILETIME fileTime = {time.low, time.high};
     SYSTEMTIME system;
     if (!FileTimeToSystemTime(&fileTime, &system)) return 0;
@@ -183,25 +190,25 @@ static int win32FileTimeToCalendar(FileTime time, CalendarTime* calendar) {
 }
 
 // The box tells the system's own text; the reason is for the command line.
-static void win32ShowMessage(DialogHandle owner, const UserMessage& message, int) {
+static void win32ShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
+                             int) {
     MessageBoxA(static_cast<HWND>(owner), message.text, message.caption, MB_OK);
 }
 
-static void win32EndDialog(DialogHandle owner, int result) {
+static void win32EndDialog(const Platform&, DialogHandle owner, int result) {
     EndDialog(static_cast<HWND>(owner), result);
 }
 
-static void win32NoteIncomplete(DialogHandle, IncompleteKind, const char*, int) {}
+static void win32NoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*, int) {}
 
-static void win32ExpectSearches(const FolderEntry*, int32_t) {}
+static void win32ExpectSearches(const Platform&, const FolderEntry*, int32_t) {}
 
-const Platform defaultPlatform = {
-    win32FindFirst,   win32FindNext,    win32FindClose,      win32FileTimeToCalendar,
-    win32ShowMessage, win32EndDialog,   win32NoteIncomplete, runtimeReallocate,
-    stdioOpenReport,  stdioWriteReport, stdioCloseReport,    win32ExpectSearches,
+const Platform systemPlatform = {
+    nullptr,          nullptr,          win32FindFirst,     win32FindNext,
+    win32FindClose,   win32FileTimeToCalendar, runtimeTextColumns, win32ShowMessage,
+    win32EndDialog,   win32NoteIncomplete, runtimeReallocate, stdioOpenReport,
+    stdioWriteReport, stdioCloseReport, win32ExpectSearches,
 };
-
-Platform platform = defaultPlatform;
 
 int fullPath(const char* path, char* out, size_t capacity) {
     DWORD length = GetFullPathNameA(path, static_cast<DWORD>(capacity), out, nullptr);

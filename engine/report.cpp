@@ -10,7 +10,7 @@
 
 static void flush(ReportWriter& report) {
     if (report.used > 0 && !report.failed &&
-        !platform.writeReport(report.file, report.buffer, report.used)) {
+        !report.platform->writeReport(*report.platform, report.file, report.buffer, report.used)) {
         report.failed = true;
         report.failure = errno;
     }
@@ -108,7 +108,7 @@ static char* twoDigits(char* text, int value) {
 // whole, then put once.
 static void putLastWrite(ReportWriter& report, FileTime time) {
     CalendarTime c;
-    if (!platform.fileTimeToCalendar(time, &c)) {
+    if (!report.platform->fileTimeToCalendar(*report.platform, time, &c)) {
         putText(report, "--/--/---- --:--:--");
         return;
     }
@@ -133,13 +133,15 @@ static void putLastWrite(ReportWriter& report, FileTime time) {
 
 void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
                   int32_t levels) {
+    const Platform& platform = *job.platform;
     putRepeated(report, "... ", 4, levels);
     if (job.options & SHOW_TYPE) {
         putName(report, file.type, strlen(file.type));
-        putSpaces(report, 6 - static_cast<int64_t>(textColumns(file.type)));
+        putSpaces(report, 6 - static_cast<int64_t>(platform.textColumns(platform, file.type)));
     }
     putName(report, file.name, strlen(file.name));
-    putSpaces(report, job.widestName - static_cast<int64_t>(textColumns(file.name)));
+    putSpaces(report,
+              job.widestName - static_cast<int64_t>(platform.textColumns(platform, file.name)));
     put(report, "  ", 2);
     if (job.options & SHOW_LENGTH) {
         if (file.attributes & DETAILS_UNKNOWN) {
@@ -165,32 +167,34 @@ static void putHeaderTitles(ReportWriter& report, const ListingJob& job, const c
     putLineEnds(report, 2);
 }
 
-static int32_t openReport(DialogHandle dialog, ReportWriter& report) {
+static int32_t openReport(DialogHandle dialog, const Platform& platform, ReportWriter& report) {
+    report.platform = &platform;
     report.used = 0;
     report.failed = false;
     report.failure = 0;
-    report.file = platform.openReport(REPORT_FILE_NAME);
+    report.file = platform.openReport(platform, REPORT_FILE_NAME);
     if (report.file) return 0;
-    platform.showMessage(dialog, CANNOT_OPEN_REPORT, errno);
-    platform.endDialog(dialog, 0);
+    platform.showMessage(platform, dialog, CANNOT_OPEN_REPORT, errno);
+    platform.endDialog(platform, dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
 // A report that could not be written whole is a failure, not a listing.
 static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
+    const Platform& platform = *report.platform;
     flush(report);
-    bool closed = platform.closeReport(report.file);
+    bool closed = platform.closeReport(platform, report.file);
     int closeFailure = errno;
     if (closed && !report.failed) return 0;
-    platform.showMessage(dialog, CANNOT_WRITE_REPORT,
+    platform.showMessage(platform, dialog, CANNOT_WRITE_REPORT,
                          report.failed ? report.failure : closeFailure);
-    platform.endDialog(dialog, 0);
+    platform.endDialog(platform, dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
-static int32_t reportOutOfMemory(DialogHandle dialog) {
-    platform.showMessage(dialog, OUT_OF_MEMORY, 0);
-    platform.endDialog(dialog, 0);
+static int32_t reportOutOfMemory(DialogHandle dialog, const Platform& platform) {
+    platform.showMessage(platform, dialog, OUT_OF_MEMORY, 0);
+    platform.endDialog(platform, dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
@@ -206,15 +210,16 @@ static void putTotal(ReportWriter& report, const char* label, int32_t count) {
 // large for a thread's stack, lives on the heap for that time.
 static int32_t writeReport(DialogHandle dialog, ListingJob& job,
                            void (*writeBody)(DialogHandle, ListingJob&, ReportWriter&)) {
+    const Platform& platform = *job.platform;
     ReportWriter* report =
-        static_cast<ReportWriter*>(platform.reallocate(nullptr, sizeof(ReportWriter)));
-    if (!report) return reportOutOfMemory(dialog);
-    int32_t result = openReport(dialog, *report);
+        static_cast<ReportWriter*>(platform.reallocate(platform, nullptr, sizeof(ReportWriter)));
+    if (!report) return reportOutOfMemory(dialog, platform);
+    int32_t result = openReport(dialog, platform, *report);
     if (result == 0) {
         writeBody(dialog, job, *report);
         result = closeReport(dialog, *report);
     }
-    platform.reallocate(report, 0);
+    platform.reallocate(platform, report, 0);
     return result;
 }
 
@@ -258,7 +263,8 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
     putText(report, "Elenco delle cartelle e file contenuti in ");
     putPath(report, job.currentPath);
     putLineEnds(report, 2);
-    platform.expectSearches(job.folders, job.folderCount);
+    const Platform& platform = *job.platform;
+    platform.expectSearches(platform, job.folders, job.folderCount);
     bool memoryReported = false;
     for (int32_t i = 0; i < job.folderCount; ++i) {
         const FolderEntry& folder = job.folders[i];
@@ -273,14 +279,14 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         if (scanned == RESULT_CANNOT_OPEN_FOLDER) {
             // What it holds is unknown: "Nessun file" would be a claim.
             if (i > 0)
-                platform.noteIncomplete(dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath,
-                                        reason);
+                platform.noteIncomplete(platform, dialog, INCOMPLETE_FOLDER_UNREADABLE,
+                                        job.currentPath, reason);
             putLoneLine(report, "Cartella non leggibile");
             continue;
         }
         if (scanned == RESULT_OUT_OF_MEMORY && !memoryReported) {
             memoryReported = true;
-            reportOutOfMemory(dialog);
+            reportOutOfMemory(dialog, platform);
         }
         sortFiles(job);
         writeFolderSection(report, job);

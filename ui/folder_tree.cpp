@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "listing_job.h"
-#include "platform.h"
+#include "main_dialog.h"
 #include "resource.h"
 #include "text.h"
 
@@ -104,7 +104,8 @@ void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
     // The engine's own search: a folder too deep for its pattern cannot be
     // searched either, and stays without children.
     DirEntry entry;
-    DirSearch* search = platform.findFirst(path, SEARCH_KINDS_ONLY, &entry);
+    const Platform& system = *dialogSystemLayer;
+    DirSearch* search = findFirst(system, path, SEARCH_KINDS_ONLY, &entry);
     if (!search) return;
     size_t pathLength = strlen(path);
     int added = 0;
@@ -121,8 +122,8 @@ void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
             break;
         }
         ++added;
-    } while (platform.findNext(search, &entry));
-    platform.findClose(search);
+    } while (findNext(system, search, &entry) == SEARCH_ENTRY);
+    findClose(system, search);
 }
 
 // The text of `item` into `text` of 260 bytes.

@@ -16,7 +16,7 @@ namespace {
 struct JobScope {
     explicit JobScope(ListingOptions options) {
         bool files, folders;
-        createJob(job, "x", options, files, folders);
+        createJob(job, systemPlatform, "x", options, files, folders);
     }
     ~JobScope() { releaseJob(job); }
     ListingJob job;

@@ -44,7 +44,9 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     int32_t result = RESULT_OK;
-    do {
+    int32_t firstRecord = job.fileCount;
+    int step = SEARCH_ENTRY;
+    for (; step == SEARCH_ENTRY; step = findNext(platform, search, &entry)) {
         if (isDotEntry(entry.name) || (entry.attributes & FOLDER_ATTRIBUTE)) continue;
         if (reserveFileRecord(job, job.fileCount) != RESULT_OK) {
             result = RESULT_OUT_OF_MEMORY;
@@ -66,7 +68,13 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
         int32_t nameLength = static_cast<int32_t>(platform.textColumns(platform, file.name));
         if (nameLength > job.widestName) job.widestName = nameLength;
         ++job.fileCount;
-    } while (findNext(platform, search, &entry) == SEARCH_ENTRY);
+    }
+    // Some of its files are unknown: a list that looked whole would mislead.
+    if (step == SEARCH_ERROR) {
+        if (reason) *reason = errno;
+        job.fileCount = firstRecord;
+        result = RESULT_CANNOT_OPEN_FOLDER;
+    }
     findClose(platform, search);
     return result;
 }

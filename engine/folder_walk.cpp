@@ -22,17 +22,22 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char
         return RESULT_OK;
     }
     if (reserveFolderRecord(job, job.folderCount) != RESULT_OK) return RESULT_OUT_OF_MEMORY;
-    FolderEntry& folder = job.folders[job.folderCount];
+    int32_t index = job.folderCount;
+    FolderEntry& folder = job.folders[index];
     copyText(folder.parent, sizeof folder.parent, savedPath);
     copyText(folder.name, sizeof folder.name, name);
     folder.depth = job.depth;
+    folder.readError = 0;
     ++job.folderCount;
 
     ++job.depth;
     copyText(job.currentPath, sizeof job.currentPath, childPath);
-    int32_t nested = walkFolders(dialog, job);
+    int reason = 0;
+    int32_t nested = walkFolders(dialog, job, &reason);
     copyText(job.currentPath, sizeof job.currentPath, savedPath);
     --job.depth;
+    // The array may have moved during the nested walk.
+    if (nested == RESULT_CANNOT_OPEN_FOLDER) job.folders[index].readError = reason;
     return nested == RESULT_OUT_OF_MEMORY ? RESULT_OUT_OF_MEMORY : RESULT_OK;
 }
 
@@ -51,10 +56,18 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     int32_t result = RESULT_OK;
-    do {
-        if (isDotEntry(entry.name) || !(entry.attributes & FOLDER_ATTRIBUTE)) continue;
-        result = recordAndDescend(dialog, job, entry.name, savedPath);
-    } while (result == RESULT_OK && findNext(platform, search, &entry) == SEARCH_ENTRY);
+    int step = SEARCH_ENTRY;
+    while (step == SEARCH_ENTRY && result == RESULT_OK) {
+        if (!isDotEntry(entry.name) && (entry.attributes & FOLDER_ATTRIBUTE))
+            result = recordAndDescend(dialog, job, entry.name, savedPath);
+        if (result == RESULT_OK) step = findNext(platform, search, &entry);
+    }
+    // A folder cut short is not whole: the subfolders found stay, and the
+    // report tells the folder as one it could not read.
+    if (step == SEARCH_ERROR) {
+        if (reason) *reason = errno ? errno : EIO;
+        result = RESULT_CANNOT_OPEN_FOLDER;
+    }
     findClose(platform, search);
     return result;
 }

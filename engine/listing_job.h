@@ -64,6 +64,7 @@ struct FolderEntry {
     char name[RECORD_TEXT];
     char parent[RECORD_TEXT];
     int32_t depth;
+    int32_t readError; // 0, or why the walk could not read the folder whole (errno)
 };
 
 struct ListingJob {

@@ -11,6 +11,7 @@
 void selectedFolderEntry(const char* path, FolderEntry& folder) {
     const char* separator = strrchr(path, PATH_SEPARATOR);
     folder.depth = 0;
+    folder.readError = 0;
     folder.parent[0] = '\0';
     // No separator (a drive such as "C:"), or only the leading one of a root.
     if (!separator || (separator == path && path[1] == '\0')) {
@@ -38,6 +39,7 @@ static int32_t listTree(DialogHandle dialog, ListingJob& job) {
     job.depth = 1;
     int reason = 0;
     int32_t walked = walkFolders(dialog, job, &reason);
+    if (walked == RESULT_CANNOT_OPEN_FOLDER) job.folders[0].readError = reason;
     reportGathering(dialog, *job.platform, walked, reason);
     sortFolders(job);
     int32_t written = writeTreeReport(dialog, job);

@@ -205,10 +205,12 @@ static const char* belowRoot(const char* path) {
     return partBelow(arena.rootPath, strlen(arena.rootPath), path);
 }
 
-// The next record read from the folder into `buffer`; null at its end or on an error.
+// The next record read from the folder into `buffer`; null at its end (errno 0)
+// or on an error (errno its reason).
 static const struct dirent64* readRecord(int descriptor, char* buffer, size_t& used, size_t& at) {
     if (at >= used) {
         ssize_t read = getdents64(descriptor, buffer, READ_BUFFER);
+        if (read == 0) errno = 0;
         if (read <= 0) return nullptr;
         used = static_cast<size_t>(read);
         at = 0;
@@ -219,9 +221,9 @@ static const struct dirent64* readRecord(int descriptor, char* buffer, size_t& u
 }
 
 // Reads the whole folder of a names-only search into a record of the arena.
-// Returns false, with the arena as it was and the folder read from its start
-// again, when the arena cannot hold it.
-static bool storeFolder(DirSearch* search, uint32_t parent, const char* name) {
+// Returns 1; 0, with the arena as it was and the folder read from its start
+// again, when the arena cannot hold it; -1 when the read fails (errno).
+static int storeFolder(DirSearch* search, uint32_t parent, const char* name) {
     size_t start = arena.used;
     size_t nameLength = strlen(name);
     bool stored = reserveArena(sizeof(FolderRecord) + nameLength);
@@ -234,6 +236,11 @@ static bool storeFolder(DirSearch* search, uint32_t parent, const char* name) {
     size_t at = 0;
     while (stored) {
         const struct dirent64* record = readRecord(search->descriptor, walkBuffer, used, at);
+        if (!record && errno != 0) {
+            // A folder cut short is never kept as if whole.
+            arena.used = start;
+            return -1;
+        }
         if (!record) break;
         size_t length = strlen(record->d_name);
         stored = reserveArena(2 + length);
@@ -247,7 +254,7 @@ static bool storeFolder(DirSearch* search, uint32_t parent, const char* name) {
     if (!stored) {
         arena.used = start;
         lseek(search->descriptor, 0, SEEK_SET);
-        return false;
+        return 0;
     }
     size_t pathLength = strlen(search->path);
     uint32_t hash = pathHash(search->path, pathLength);
@@ -260,7 +267,7 @@ static bool storeFolder(DirSearch* search, uint32_t parent, const char* name) {
     search->end = static_cast<uint32_t>(arena.used);
     *slotOf(search->path, pathLength, hash) = static_cast<uint32_t>(start) + 1;
     ++arena.records;
-    return true;
+    return 1;
 }
 
 static void noteSubfolder(DirSearch* search, const char* name) {
@@ -322,35 +329,36 @@ static int fillEntry(DirSearch* search, const char* name, size_t length, unsigne
     return 1;
 }
 
-// The next name of the search and its kind; false when none is left.
-static bool nextName(DirSearch* search, const char*& name, size_t& length, unsigned char& kind) {
+// The next name of the search and its kind: a SearchStep.
+static int nextName(DirSearch* search, const char*& name, size_t& length, unsigned char& kind) {
     if (search->stored) {
-        if (search->at >= search->end) return false;
+        if (search->at >= search->end) return SEARCH_END;
         const char* bytes = arena.bytes + search->at;
         kind = static_cast<unsigned char>(bytes[0]);
         length = static_cast<unsigned char>(bytes[1]);
         name = bytes + 2;
         search->at += static_cast<uint32_t>(2 + length);
-        return true;
+        return SEARCH_ENTRY;
     }
     const struct dirent64* record =
         readRecord(search->descriptor, search->buffer, search->bufferUsed, search->bufferAt);
-    if (!record) return false;
+    if (!record) return errno ? SEARCH_ERROR : SEARCH_END;
     name = record->d_name;
     length = strnlen(name, NAME_MAX);
     kind = record->d_type;
-    return true;
+    return SEARCH_ENTRY;
 }
 
 static int nextEntry(DirSearch* search, DirEntry* entry) {
-    if (search->descriptor < 0) return 0;
+    if (search->descriptor < 0) return SEARCH_END;
     const char* name;
     size_t length;
     unsigned char kind;
-    while (nextName(search, name, length, kind)) {
-        if (fillEntry(search, name, length, kind, entry)) return 1;
+    int step;
+    while ((step = nextName(search, name, length, kind)) == SEARCH_ENTRY) {
+        if (fillEntry(search, name, length, kind, entry)) return SEARCH_ENTRY;
     }
-    return 0;
+    return step;
 }
 
 // A names-only search of a folder that is not known to hold no folder: opened
@@ -393,7 +401,9 @@ static bool startWalkSearch(DirSearch* search, const char* folder, bool onParent
     }
     // A record is named within its parent's only when the parent has one.
     bool named = name && parent->stored;
-    if (!storeFolder(search, named ? parent->record + 1 : 0, named ? name : folder)) {
+    int stored = storeFolder(search, named ? parent->record + 1 : 0, named ? name : folder);
+    if (stored < 0) return false;
+    if (stored == 0) {
         search->buffer = static_cast<char*>(malloc(READ_BUFFER));
         if (!search->buffer) return false;
     }
@@ -543,9 +553,10 @@ static DirSearch* posixFindFirst(const Platform&, const char* folder, SearchDeta
     errno = 0;
     bool started = detail == SEARCH_KINDS_ONLY ? startWalkSearch(search, folder, onDevice)
                                                : startFileSearch(search, folder);
-    if (started && nextEntry(search, entry)) return search;
+    int step = started ? nextEntry(search, entry) : SEARCH_ERROR;
+    if (step == SEARCH_ENTRY) return search;
     // The end of a folder that has not even "." is an empty folder; an error is not.
-    if (started && errno == 0) return dotAlone(search, entry);
+    if (step == SEARCH_END) return dotAlone(search, entry);
     int reason = errno ? errno : EIO;
     closeSearch(search);
     errno = reason;

@@ -274,11 +274,13 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         job.fileCount = 0;
         job.depth = folder.depth;
         job.widestName = 0;
-        int reason = 0;
-        int32_t scanned = scanFiles(dialog, job, &reason);
+        // A folder the walk could not read whole is not read again.
+        int reason = folder.readError;
+        int32_t scanned = reason ? RESULT_CANNOT_OPEN_FOLDER : scanFiles(dialog, job, &reason);
         if (scanned == RESULT_CANNOT_OPEN_FOLDER) {
-            // What it holds is unknown: "Nessun file" would be a claim.
-            if (i > 0)
+            // What it holds is unknown: "Nessun file" would be a claim. The
+            // selected folder's failure in the walk is the run's to tell.
+            if (i > 0 || !folder.readError)
                 platform.noteIncomplete(platform, dialog, INCOMPLETE_FOLDER_UNREADABLE,
                                         job.currentPath, reason);
             putLoneLine(report, "Cartella non leggibile");

@@ -20,6 +20,8 @@ struct FaultState {
     std::set<std::string> withoutDetails;
     std::map<std::string, long> readErrors; // folder -> entries before the error
     std::set<std::string> held;
+    std::set<std::string> heldTaken; // by a reader
+    bool planned = false;
     long failingAllocation = 0;
     long allocations = 0;
     bool failOpen = false;
@@ -54,9 +56,17 @@ void hideDetails(const FaultState& state, const FaultySearch& search, DirEntry* 
     entry->detailsError = EACCES;
 }
 
+// Whether the read error planted in the search's folder happens now: once, in
+// the first search that goes past its count, as a share that drops once.
+bool readFails(FaultState& state, FaultySearch& search) {
+    if (search.entriesLeft < 0 || search.entriesLeft-- > 0) return false;
+    std::lock_guard<std::mutex> hold(state.lock);
+    return state.readErrors.erase(search.folder) > 0;
+}
+
 // One step of the search, with the read error where one is planted.
 int step(const Platform& self, FaultySearch& search, DirEntry* entry, int found) {
-    if (found == SEARCH_ENTRY && search.entriesLeft >= 0 && search.entriesLeft-- == 0) {
+    if (found == SEARCH_ENTRY && readFails(stateOf(self), search)) {
         errno = EIO;
         return SEARCH_ERROR;
     }
@@ -67,6 +77,8 @@ int step(const Platform& self, FaultySearch& search, DirEntry* entry, int found)
 void holdUntilReached(FaultState& state, const std::string& folder) {
     std::unique_lock<std::mutex> hold(state.lock);
     if (!state.held.count(folder) || std::this_thread::get_id() == state.reportThread) return;
+    state.heldTaken.insert(folder);
+    state.moved.notify_all();
     state.moved.wait(hold, [&] { return state.searchesOver || state.reached == folder; });
 }
 
@@ -78,9 +90,12 @@ DirSearch* faultyFindFirst(const Platform& self, const char* folder, SearchDetai
         errno = EACCES;
         return nullptr;
     }
-    auto readError = state.readErrors.find(folder);
     FaultySearch* search = new FaultySearch{nullptr, folder, -1};
-    if (readError != state.readErrors.end()) search->entriesLeft = readError->second;
+    {
+        std::lock_guard<std::mutex> hold(state.lock);
+        auto readError = state.readErrors.find(folder);
+        if (readError != state.readErrors.end()) search->entriesLeft = readError->second;
+    }
     search->inner = findFirst(*self.below, folder, detail, entry);
     if (search->inner && step(self, *search, entry, SEARCH_ENTRY) == SEARCH_ENTRY)
         return reinterpret_cast<DirSearch*>(search);
@@ -105,13 +120,17 @@ void faultyFindClose(const Platform& self, DirSearch* handle) {
 void faultyExpectSearches(const Platform& self, const FolderEntry* folders, int32_t count) {
     FaultState& state = stateOf(self);
     {
-        std::lock_guard<std::mutex> hold(state.lock);
+        std::unique_lock<std::mutex> hold(state.lock);
         char path[PATH_BUFFER] = "";
         if (count > 0) folderFullPath(folders[0], path, sizeof path);
         state.reached = path;
         state.searchesOver = count == 0;
+        state.moved.notify_all();
+        // The report starts only once readers hold every held folder.
+        if (count > 0 && !state.planned)
+            state.moved.wait(hold, [&] { return state.heldTaken.size() == state.held.size(); });
+        state.planned = true;
     }
-    state.moved.notify_all();
     self.below->expectSearches(*self.below, folders, count);
 }
 

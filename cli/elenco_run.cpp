@@ -16,6 +16,7 @@
 #include "cp1252.h"
 #include "folder_check.h"
 #include "listing_run.h"
+#include "listing_summary.h"
 #include "messages.h"
 #include "platform.h"
 #include "read_ahead.h"
@@ -42,7 +43,6 @@ struct Session {
     bool toStandardOutput;
     bool progress;
     int status;
-    long leftOut;
     long foldersSeen;
     long filesSeen;
     long foldersListed;
@@ -147,12 +147,11 @@ static void cliShowMessage(const Platform&, DialogHandle owner, const UserMessag
 
 static void cliEndDialog(const Platform&, DialogHandle, int) {}
 
-// What the listing could not hold makes it incomplete: named here, exit 2 at the end.
+// What the listing could not hold, named as it is found; the summary counts it.
 static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKind kind,
                               const char* path, int reason) {
     Session& session = *static_cast<Session*>(owner);
     clearProgress(session);
-    if (kind == INCOMPLETE_PATH_TOO_LONG) ++session.leftOut;
     char shown[PATH_BUFFER * 3];
     if (!session.utf8) cp1252ToUtf8(path, shown, sizeof shown);
     const char* named = session.utf8 ? path : shown;
@@ -161,7 +160,6 @@ static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKin
                 MAX_SEARCHABLE_PATH);
     else
         fprintf(stderr, "elenco: %s: %s\n", named, strerror(reason));
-    raiseStatus(session, EXIT_INCOMPLETE);
 }
 
 // The report through report_output: a temporary file renamed into place.
@@ -243,12 +241,16 @@ int runElenco(int argc, char** argv, const Platform& system) {
 
     beginReportOutput(session.toStandardOutput ? nullptr : session.output, readAhead);
 
-    runListing(&session, front, session.reportFolder, options.word);
+    ListingSummary summary;
+    runListing(&session, front, session.reportFolder, options.word, summary);
     if (!finishReportOutput(session.status < EXIT_REPORT_FAILED))
         showMessageTo(session, CANNOT_WRITE_REPORT, errno);
     clearProgress(session);
-    if (session.leftOut > 0)
-        fprintf(stderr, "elenco: %ld folder(s) left out of the listing\n", session.leftOut);
+    if (summary.foldersLeftOut + summary.foldersUnreadable + summary.filesWithoutDetails > 0)
+        raiseStatus(session, EXIT_INCOMPLETE);
+    if (summary.foldersLeftOut > 0)
+        fprintf(stderr, "elenco: %ld folder(s) left out of the listing\n",
+                static_cast<long>(summary.foldersLeftOut));
     if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED)
         showWhereReportWent(session);
     return session.status;

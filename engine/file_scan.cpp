@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "listing_summary.h"
 #include "text.h"
 
 void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* type,
@@ -22,11 +23,10 @@ void splitFileName(const char* fileName, char* name, size_t nameCapacity, char* 
 static_assert(MAX_SEARCHABLE_PATH < sizeof FileEntry().folder, "a searched path fits a record");
 
 // A file listed without its details: the user hears of it by its full path.
-static void noteDetailsUnknown(DialogHandle dialog, const ListingJob& job, const DirEntry& entry) {
+static void noteDetailsUnknown(DialogHandle dialog, ListingJob& job, const DirEntry& entry) {
     char path[2 * PATH_BUFFER];
     joinPath(path, sizeof path, job.currentPath, entry.name);
-    job.platform->noteIncomplete(*job.platform, dialog, INCOMPLETE_DETAILS_UNREADABLE, path,
-                                 entry.detailsError);
+    noteIncomplete(job, dialog, INCOMPLETE_DETAILS_UNREADABLE, path, entry.detailsError);
 }
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "listing_summary.h"
 #include "text.h"
 
 int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
@@ -18,7 +19,7 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char
         strlen(childPath) > MAX_SEARCHABLE_PATH) {
         char leftOut[2 * PATH_BUFFER];
         joinPath(leftOut, sizeof leftOut, savedPath, name);
-        job.platform->noteIncomplete(*job.platform, dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, 0);
+        noteIncomplete(job, dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, 0);
         return RESULT_OK;
     }
     if (reserveFolderRecord(job, job.folderCount) != RESULT_OK) return RESULT_OUT_OF_MEMORY;

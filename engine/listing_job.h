@@ -80,6 +80,8 @@ struct ListingJob {
     int32_t depth;
     // The top layer of the seam: every call the listing makes to the system.
     const Platform* platform;
+    // What the listing comes to, filled as it goes.
+    struct ListingSummary* summary;
 };
 
 // Reserves both arrays with room for 1000 records and copies `path` (at most

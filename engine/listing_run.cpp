@@ -4,6 +4,7 @@
 
 #include "file_scan.h"
 #include "folder_walk.h"
+#include "listing_summary.h"
 #include "messages.h"
 #include "report.h"
 #include "text.h"
@@ -56,9 +57,12 @@ static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
 }
 
 int32_t runListing(DialogHandle dialog, const Platform& platform, const char* path,
-                   ListingOptions options) {
+                   ListingOptions options, ListingSummary& summary) {
+    summary = ListingSummary();
+    summary.failure = RESULT_CANNOT_OPEN_FOLDER;
     size_t length = strnlen(path, PATH_BUFFER);
     if (length == 0 || length > MAX_PATH_LENGTH) return RESULT_CANNOT_OPEN_FOLDER;
+    summary.failure = RESULT_OUT_OF_MEMORY;
     ListingJob job;
     bool filesReserved = false;
     bool foldersReserved = false;
@@ -68,7 +72,11 @@ int32_t runListing(DialogHandle dialog, const Platform& platform, const char* pa
         platform.endDialog(platform, dialog, 0);
         return RESULT_OUT_OF_MEMORY;
     }
+    job.summary = &summary;
     int32_t written = options & LIST_SUBFOLDERS ? listTree(dialog, job) : listFlat(dialog, job);
+    summary.reportWritten = written == 0;
+    summary.failure = written;
+    summary.foldersListed = options & LIST_SUBFOLDERS ? job.folderCount : 1;
     releaseJob(job);
     return written;
 }

@@ -5,6 +5,7 @@
 
 #include "file_scan.h"
 #include "folder_walk.h"
+#include "listing_summary.h"
 #include "messages.h"
 #include "text.h"
 
@@ -281,8 +282,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
             // What it holds is unknown: "Nessun file" would be a claim. The
             // selected folder's failure in the walk is the run's to tell.
             if (i > 0 || !folder.readError)
-                platform.noteIncomplete(platform, dialog, INCOMPLETE_FOLDER_UNREADABLE,
-                                        job.currentPath, reason);
+                noteIncomplete(job, dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath, reason);
             putLoneLine(report, "Cartella non leggibile");
             continue;
         }

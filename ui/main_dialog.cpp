@@ -7,6 +7,7 @@
 
 #include "folder_tree.h"
 #include "listing_run.h"
+#include "listing_summary.h"
 #include "messages.h"
 #include "platform.h"
 #include "resource.h"
@@ -75,23 +76,10 @@ static void composeFinalMessage(char* message, size_t capacity) {
 
 const Platform* dialogSystemLayer = &systemPlatform;
 
-// The folders the listing could not hold, by kind: the dialog's layer counts them.
-struct IncompleteCounts {
-    int leftOutFolders;
-    int unreadableFolders;
-};
-
-static void countIncomplete(const Platform& self, DialogHandle, IncompleteKind kind, const char*,
-                            int) {
-    IncompleteCounts& counts = *static_cast<IncompleteCounts*>(self.context);
-    if (kind == INCOMPLETE_PATH_TOO_LONG) ++counts.leftOutFolders;
-    if (kind == INCOMPLETE_FOLDER_UNREADABLE) ++counts.unreadableFolders;
-}
-
 // One box for all the folders the report lacks, a line per kind; none when it lacks none.
-static void showIncompleteNotice(HWND dialog, const IncompleteCounts& counts) {
-    int leftOutFolders = counts.leftOutFolders;
-    int unreadableFolders = counts.unreadableFolders;
+static void showIncompleteNotice(HWND dialog, const ListingSummary& summary) {
+    int leftOutFolders = summary.foldersLeftOut;
+    int unreadableFolders = summary.foldersUnreadable;
     char notice[160] = "";
     if (leftOutFolders == 1)
         snprintf(notice, sizeof notice, "1 cartella esclusa: il percorso supera 255 caratteri");
@@ -114,15 +102,14 @@ static void prepareListing(HWND dialog) {
     char path[PATH_BUFFER] = "";
     GetDlgItemTextA(dialog, IDC_SELECTED_PATH, path, sizeof path);
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Preparazione dell'elenco in corso");
-    // The layers, from the system up: the dialog's own counts what the listing lacks.
-    IncompleteCounts counts = {0, 0};
-    Platform front = layerOver(*dialogSystemLayer, &counts);
-    front.noteIncomplete = countIncomplete;
-    int32_t written = runListing(dialog, front, path, options);
+    // The layers, from the system up: the dialog stacks none of its own yet.
+    const Platform& top = *dialogSystemLayer;
+    ListingSummary summary;
+    runListing(dialog, top, path, options, summary);
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "");
     // After a failure its own box has told the user; there is no report to point to.
-    if (written == 0) {
-        showIncompleteNotice(dialog, counts);
+    if (summary.reportWritten) {
+        showIncompleteNotice(dialog, summary);
         char message[sizeof FINAL_SENTENCE + 1 + REPORT_PATH_BUFFER];
         composeFinalMessage(message, sizeof message);
         MessageBoxA(dialog, message, "Zarpello", MB_OK);

@@ -14,7 +14,6 @@
 #include "cli_options.h"
 #include "console.h"
 #include "cp1252.h"
-#include "folder_check.h"
 #include "listing_run.h"
 #include "listing_summary.h"
 #include "messages.h"
@@ -37,8 +36,6 @@ enum ExitStatus {
 // What the engine's "dialog" is to this front end, and the state of its own layer.
 struct Session {
     char folder[8192];
-    char reportFolder[PATH_BUFFER]; // the folder as the engine sees it
-    bool utf8;
     char output[8192];
     bool toStandardOutput;
     bool progress;
@@ -74,13 +71,16 @@ static int skipReport(const Platform& self, DirSearch* search, DirEntry* entry) 
     return step;
 }
 
-static DirSearch* countingFindFirst(const Platform& self, const char* folder, SearchDetail detail,
-                                    DirEntry* entry) {
+static DirSearch* countingFindFirst(const Platform& self, const SearchFolder& folder,
+                                    SearchDetail detail, DirEntry* entry) {
     Session& session = *static_cast<Session*>(self.context);
     session.lastDetail = detail;
     if (detail == SEARCH_KINDS_ONLY) ++session.foldersSeen;
     if (detail == SEARCH_FULL) ++session.foldersListed;
-    session.searchMeetsReport = detail == SEARCH_FULL && holdsReportTemporary(folder);
+    char real[8192];
+    session.searchMeetsReport = detail == SEARCH_FULL &&
+                                self.below->realPath(*self.below, folder, real, sizeof real) &&
+                                holdsReportTemporary(real);
     DirSearch* search = findFirst(*self.below, folder, detail, entry);
     int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
     if (search && step != SEARCH_ENTRY) {
@@ -147,14 +147,12 @@ static void cliShowMessage(const Platform&, DialogHandle owner, const UserMessag
 
 static void cliEndDialog(const Platform&, DialogHandle, int) {}
 
-// What the listing could not hold, named as it is found; the summary counts it.
+// What the listing could not hold, named as it is found by its real path, the
+// bytes the system gave; the summary counts it.
 static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKind kind,
-                              const char* path, int reason) {
+                              const char*, const char* named, int reason) {
     Session& session = *static_cast<Session*>(owner);
     clearProgress(session);
-    char shown[PATH_BUFFER * 3];
-    if (!session.utf8) cp1252ToUtf8(path, shown, sizeof shown);
-    const char* named = session.utf8 ? path : shown;
     if (kind == INCOMPLETE_PATH_TOO_LONG)
         fprintf(stderr, "elenco: %s: left out, its path would exceed %d characters\n", named,
                 MAX_SEARCHABLE_PATH);
@@ -179,6 +177,12 @@ static void showWhereReportWent(const Session& session) {
     long folders = session.foldersListed;
     fprintf(stderr, "elenco: %ld folder%s, %ld file%s: %s\n", folders, folders == 1 ? "" : "s",
             files, files == 1 ? "" : "s", session.output);
+}
+
+static int folderTooLong(const char* folder) {
+    fprintf(stderr, "elenco: %s: Invalid handle: the full path exceeds %d characters\n", folder,
+            MAX_PATH_LENGTH);
+    return EXIT_INCOMPLETE;
 }
 
 static int usageError(const char* reason) {
@@ -216,19 +220,8 @@ int runElenco(int argc, char** argv, const Platform& system) {
     front.writeReport = outputWriteReport;
     front.closeReport = outputCloseReport;
 
-    session.utf8 = options.utf8;
-    if (!fullPath(options.folder, session.folder, sizeof session.folder) ||
-        !reportPath(session.folder, options.utf8, session.reportFolder,
-                    sizeof session.reportFolder)) {
-        fprintf(stderr, "elenco: %s: Invalid handle: the full path exceeds %d characters\n",
-                options.folder, MAX_PATH_LENGTH);
-        return EXIT_INCOMPLETE;
-    }
-    // Before anything is written, so that a mistyped folder destroys nothing.
-    if (!folderCanBeListed(names, session.folder)) {
-        showMessageTo(session, INVALID_HANDLE, errno);
-        return session.status;
-    }
+    if (!fullPath(options.folder, session.folder, sizeof session.folder))
+        return folderTooLong(options.folder);
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;
     const char* output = options.output ? options.output : REPORT_FILE_NAME;
     if (session.toStandardOutput)
@@ -242,8 +235,12 @@ int runElenco(int argc, char** argv, const Platform& system) {
     beginReportOutput(session.toStandardOutput ? nullptr : session.output, readAhead);
 
     ListingSummary summary;
-    runListing(&session, front, session.reportFolder, options.word, summary);
-    if (!finishReportOutput(session.status < EXIT_REPORT_FAILED))
+    if (runListing(&session, front, session.folder, options.word, summary) ==
+        RESULT_CANNOT_OPEN_FOLDER)
+        return folderTooLong(options.folder);
+    // A folder that could not be read leaves no report, and an old one as it was.
+    bool complete = session.status < EXIT_REPORT_FAILED && !summary.selectedUnreadable;
+    if (!finishReportOutput(complete))
         showMessageTo(session, CANNOT_WRITE_REPORT, errno);
     clearProgress(session);
     if (summary.foldersLeftOut + summary.foldersUnreadable + summary.filesWithoutDetails > 0)

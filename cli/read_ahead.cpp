@@ -12,7 +12,8 @@ namespace {
 
 enum { SLOT_BYTES = READ_AHEAD_BYTES / READ_AHEAD_WINDOW };
 
-// How one entry is kept: these fields, then the name and its terminator.
+// How one entry is kept: these fields, then the name and the real name, each
+// with its terminator.
 struct StoredEntry {
     uint32_t attributes;
     uint32_t sizeHigh;
@@ -21,6 +22,7 @@ struct StoredEntry {
     FileTime lastWrite;
     int32_t detailsError;
     uint32_t nameLength;
+    uint32_t realNameLength;
 };
 
 enum SlotState {
@@ -43,7 +45,8 @@ struct AheadSearch {
 
 bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
     size_t nameLength = strnlen(entry.name, sizeof entry.name - 1);
-    size_t needed = slot.used + sizeof(StoredEntry) + nameLength + 1;
+    size_t realNameLength = strnlen(entry.realName, sizeof entry.realName - 1);
+    size_t needed = slot.used + sizeof(StoredEntry) + nameLength + realNameLength + 2;
     if (needed > SLOT_BYTES) return false;
     if (needed > capacity) {
         size_t grown = capacity ? capacity * 2 : 4096;
@@ -55,12 +58,21 @@ bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
         slot.bytes = bytes;
         capacity = grown;
     }
-    StoredEntry stored = {entry.attributes, entry.sizeHigh,   entry.sizeLow,
-                          entry.lastAccess, entry.lastWrite,  entry.detailsError,
-                          static_cast<uint32_t>(nameLength)};
-    memcpy(slot.bytes + slot.used, &stored, sizeof stored);
-    memcpy(slot.bytes + slot.used + sizeof stored, entry.name, nameLength);
-    slot.bytes[needed - 1] = '\0';
+    StoredEntry stored = {entry.attributes,
+                          entry.sizeHigh,
+                          entry.sizeLow,
+                          entry.lastAccess,
+                          entry.lastWrite,
+                          entry.detailsError,
+                          static_cast<uint32_t>(nameLength),
+                          static_cast<uint32_t>(realNameLength)};
+    char* at = slot.bytes + slot.used;
+    memcpy(at, &stored, sizeof stored);
+    at += sizeof stored;
+    memcpy(at, entry.name, nameLength);
+    at[nameLength] = '\0';
+    memcpy(at + nameLength + 1, entry.realName, realNameLength);
+    at[nameLength + 1 + realNameLength] = '\0';
     slot.used = needed;
     return true;
 }
@@ -71,7 +83,8 @@ ReadAheadSlot readFolder(const ReadAhead& ahead, int32_t index) {
     char path[PATH_BUFFER];
     if (!folderFullPath(ahead.planned[index], path, sizeof path)) return slot;
     DirEntry entry;
-    DirSearch* search = findFirst(*ahead.below, path, SEARCH_FULL, &entry);
+    SearchFolder folder = {ahead.listing, ahead.planned[index].node, path};
+    DirSearch* search = findFirst(*ahead.below, folder, SEARCH_FULL, &entry);
     if (!search) {
         slot.error = errno;
         return slot;
@@ -129,7 +142,9 @@ int nextStored(AheadSearch* search, DirEntry* entry) {
     entry->lastWrite = stored.lastWrite;
     entry->detailsError = stored.detailsError;
     memcpy(entry->name, at + sizeof stored, stored.nameLength + 1);
-    search->offset += sizeof stored + stored.nameLength + 1;
+    memcpy(entry->realName, at + sizeof stored + stored.nameLength + 1, stored.realNameLength + 1);
+    entry->node = 0;
+    search->offset += sizeof stored + stored.nameLength + stored.realNameLength + 2;
     return SEARCH_ENTRY;
 }
 
@@ -138,7 +153,7 @@ DirSearch* wrapped(AheadSearch* search) {
 }
 
 // The search of the layer below, as a search of this one.
-DirSearch* searchBelow(const Platform& self, const char* folder, SearchDetail detail,
+DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchDetail detail,
                        DirEntry* entry) {
     AheadSearch* search = static_cast<AheadSearch*>(calloc(1, sizeof(AheadSearch)));
     if (!search) {
@@ -152,7 +167,7 @@ DirSearch* searchBelow(const Platform& self, const char* folder, SearchDetail de
 }
 
 // Hands over a slot to the report, as the search of its folder would have.
-DirSearch* answer(const Platform& self, const ReadAheadSlot& slot, const char* folder,
+DirSearch* answer(const Platform& self, const ReadAheadSlot& slot, const SearchFolder& folder,
                   DirEntry* entry) {
     if (slot.state == SLOT_UNSEARCHABLE) {
         errno = slot.error;
@@ -174,7 +189,7 @@ DirSearch* answer(const Platform& self, const ReadAheadSlot& slot, const char* f
     return nullptr;
 }
 
-DirSearch* aheadFindFirst(const Platform& self, const char* folder, SearchDetail detail,
+DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, SearchDetail detail,
                           DirEntry* entry) {
     ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
     if (detail != SEARCH_FULL || !ahead.planned) return searchBelow(self, folder, detail, entry);
@@ -184,7 +199,7 @@ DirSearch* aheadFindFirst(const Platform& self, const char* folder, SearchDetail
         int32_t index = ahead.nextWanted;
         char path[PATH_BUFFER];
         bool wanted =
-            folderFullPath(ahead.planned[index], path, sizeof path) && strcmp(path, folder) == 0;
+            folderFullPath(ahead.planned[index], path, sizeof path) && strcmp(path, folder.path) == 0;
         ReadAheadSlot taken = FREE_SLOT;
         if (index == ahead.nextToRead) {
             // No reader has come to it yet: searching it here is quicker than waiting.
@@ -192,7 +207,7 @@ DirSearch* aheadFindFirst(const Platform& self, const char* folder, SearchDetail
         } else {
             // The layers below hear that the report has come to this folder.
             held.unlock();
-            self.below->expectSearches(*self.below, ahead.planned + index,
+            self.below->expectSearches(*self.below, ahead.listing, ahead.planned + index,
                                        ahead.plannedCount - index);
             held.lock();
             ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
@@ -244,10 +259,12 @@ void stopReaders(ReadAhead& ahead) {
     ahead.plannedCount = 0;
 }
 
-void aheadExpectSearches(const Platform& self, const FolderEntry* folders, int32_t count) {
+void aheadExpectSearches(const Platform& self, ListingState* listing, const FolderEntry* folders,
+                         int32_t count) {
     ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
     stopReaders(ahead);
     if (count > 0) {
+        ahead.listing = listing;
         ahead.planned = folders;
         ahead.plannedCount = count;
         ahead.nextWanted = 0;
@@ -260,13 +277,13 @@ void aheadExpectSearches(const Platform& self, const FolderEntry* folders, int32
         } catch (const std::exception&) {
         }
     }
-    self.below->expectSearches(*self.below, folders, count);
+    self.below->expectSearches(*self.below, listing, folders, count);
 }
 
 } // namespace
 
 ReadAhead::ReadAhead(int threads)
-    : below(nullptr), readers(threads - 1), planned(nullptr), plannedCount(0), nextWanted(0),
+    : below(nullptr), readers(threads - 1), listing(nullptr), planned(nullptr), plannedCount(0), nextWanted(0),
       nextToRead(0), stopping(false) {
     for (ReadAheadSlot& slot : slots)
         slot = FREE_SLOT;

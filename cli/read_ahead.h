@@ -41,6 +41,7 @@ struct ReadAhead {
     std::condition_variable submitted; // a folder may be taken by a reader
     std::condition_variable done;      // the folder the report waits for is read
     std::vector<std::thread> threads;
+    ListingState* listing;
     const FolderEntry* planned;
     int32_t plannedCount;
     int32_t nextWanted; // the folder the report asks for next

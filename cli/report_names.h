@@ -10,7 +10,3 @@
 // Makes `layer` the names layer over `below`: names in Windows-1252, or in
 // UTF-8 when `utf8`. Returns 0 when this build cannot give names in it.
 int reportNamesLayer(const Platform& below, bool utf8, Platform& layer);
-
-// The full path of a folder, `real`, as the engine is to see it. Returns 1, or
-// 0 when that does not fit `capacity`.
-int reportPath(const char* real, bool utf8, char* out, size_t capacity);

@@ -26,7 +26,9 @@ static_assert(MAX_SEARCHABLE_PATH < sizeof FileEntry().folder, "a searched path 
 static void noteDetailsUnknown(DialogHandle dialog, ListingJob& job, const DirEntry& entry) {
     char path[2 * PATH_BUFFER];
     joinPath(path, sizeof path, job.currentPath, entry.name);
-    noteIncomplete(job, dialog, INCOMPLETE_DETAILS_UNREADABLE, path, entry.detailsError);
+    SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
+    noteIncomplete(job, dialog, INCOMPLETE_DETAILS_UNREADABLE, path, folder, entry.realName,
+                   entry.detailsError);
 }
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
@@ -38,7 +40,8 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
     }
     DirEntry entry;
     const Platform& platform = *job.platform;
-    DirSearch* search = findFirst(platform, job.currentPath, SEARCH_FULL, &entry);
+    SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
+    DirSearch* search = findFirst(platform, folder, SEARCH_FULL, &entry);
     if (!search) {
         if (reason) *reason = errno;
         return RESULT_CANNOT_OPEN_FOLDER;

@@ -11,15 +11,23 @@ int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
     return joinPath(target, capacity, folder.parent, folder.name);
 }
 
+// A subfolder whose path, as the report shows it, is too long to search.
+static void noteLeftOut(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
+                        const char* savedPath) {
+    char leftOut[2 * PATH_BUFFER];
+    joinPath(leftOut, sizeof leftOut, savedPath, entry.name);
+    SearchFolder folder = {job.listing, entry.node, leftOut};
+    noteIncomplete(job, dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, folder, nullptr, 0);
+}
+
 // Records one subfolder and walks below it. Returns -2 when the walk must stop.
-static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char* name,
-                                const char* savedPath) {
+static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
+                                const char* savedPath, uint32_t savedNode) {
+    const char* name = entry.name;
     char childPath[PATH_BUFFER];
     if (!joinPath(childPath, sizeof childPath, savedPath, name) ||
         strlen(childPath) > MAX_SEARCHABLE_PATH) {
-        char leftOut[2 * PATH_BUFFER];
-        joinPath(leftOut, sizeof leftOut, savedPath, name);
-        noteIncomplete(job, dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, 0);
+        noteLeftOut(dialog, job, entry, savedPath);
         return RESULT_OK;
     }
     if (reserveFolderRecord(job, job.folderCount) != RESULT_OK) return RESULT_OUT_OF_MEMORY;
@@ -29,13 +37,16 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char
     copyText(folder.name, sizeof folder.name, name);
     folder.depth = job.depth;
     folder.readError = 0;
+    folder.node = entry.node;
     ++job.folderCount;
 
     ++job.depth;
     copyText(job.currentPath, sizeof job.currentPath, childPath);
+    job.currentNode = entry.node;
     int reason = 0;
     int32_t nested = walkFolders(dialog, job, &reason);
     copyText(job.currentPath, sizeof job.currentPath, savedPath);
+    job.currentNode = savedNode;
     --job.depth;
     // The array may have moved during the nested walk.
     if (nested == RESULT_CANNOT_OPEN_FOLDER) job.folders[index].readError = reason;
@@ -51,7 +62,9 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
     copyText(savedPath, sizeof savedPath, job.currentPath);
     DirEntry entry;
     const Platform& platform = *job.platform;
-    DirSearch* search = findFirst(platform, savedPath, SEARCH_KINDS_ONLY, &entry);
+    uint32_t savedNode = job.currentNode;
+    SearchFolder folder = {job.listing, savedNode, savedPath};
+    DirSearch* search = findFirst(platform, folder, SEARCH_KINDS_ONLY, &entry);
     if (!search) {
         if (reason) *reason = errno;
         return RESULT_CANNOT_OPEN_FOLDER;
@@ -60,7 +73,7 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
     int step = SEARCH_ENTRY;
     while (step == SEARCH_ENTRY && result == RESULT_OK) {
         if (!isDotEntry(entry.name) && (entry.attributes & FOLDER_ATTRIBUTE))
-            result = recordAndDescend(dialog, job, entry.name, savedPath);
+            result = recordAndDescend(dialog, job, entry, savedPath, savedNode);
         if (result == RESULT_OK) step = findNext(platform, search, &entry);
     }
     // A folder cut short is not whole: the subfolders found stay, and the

@@ -65,6 +65,7 @@ struct FolderEntry {
     char parent[RECORD_TEXT];
     int32_t depth;
     int32_t readError; // 0, or why the walk could not read the folder whole (errno)
+    uint32_t node;     // how the system's layer opens it
 };
 
 struct ListingJob {
@@ -80,6 +81,8 @@ struct ListingJob {
     int32_t depth;
     // The top layer of the seam: every call the listing makes to the system.
     const Platform* platform;
+    struct ListingState* listing; // the system's state of this listing
+    uint32_t currentNode;         // the node of the folder in currentPath
     // What the listing comes to, filled as it goes.
     struct ListingSummary* summary;
 };

@@ -13,6 +13,7 @@ void selectedFolderEntry(const char* path, FolderEntry& folder) {
     const char* separator = strrchr(path, PATH_SEPARATOR);
     folder.depth = 0;
     folder.readError = 0;
+    folder.node = SELECTED_FOLDER_NODE;
     folder.parent[0] = '\0';
     // No separator (a drive such as "C:"), or only the leading one of a root.
     if (!separator || (separator == path && path[1] == '\0')) {
@@ -25,8 +26,9 @@ void selectedFolderEntry(const char* path, FolderEntry& folder) {
     copyText(folder.name, sizeof folder.name, separator + 1);
 }
 
-static void reportGathering(DialogHandle dialog, const Platform& platform, int32_t result,
-                            int reason) {
+static void reportGathering(DialogHandle dialog, ListingJob& job, int32_t result, int reason) {
+    const Platform& platform = *job.platform;
+    if (result == RESULT_CANNOT_OPEN_FOLDER) job.summary->selectedUnreadable = true;
     if (result == RESULT_OUT_OF_MEMORY) platform.showMessage(platform, dialog, OUT_OF_MEMORY, 0);
     if (result == RESULT_CANNOT_OPEN_FOLDER)
         platform.showMessage(platform, dialog, INVALID_HANDLE, reason);
@@ -41,17 +43,17 @@ static int32_t listTree(DialogHandle dialog, ListingJob& job) {
     int reason = 0;
     int32_t walked = walkFolders(dialog, job, &reason);
     if (walked == RESULT_CANNOT_OPEN_FOLDER) job.folders[0].readError = reason;
-    reportGathering(dialog, *job.platform, walked, reason);
+    reportGathering(dialog, job, walked, reason);
     sortFolders(job);
     int32_t written = writeTreeReport(dialog, job);
-    job.platform->expectSearches(*job.platform, nullptr, 0);
+    job.platform->expectSearches(*job.platform, job.listing, nullptr, 0);
     return written;
 }
 
 static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
     int reason = 0;
     int32_t scanned = scanFiles(dialog, job, &reason);
-    reportGathering(dialog, *job.platform, scanned, reason);
+    reportGathering(dialog, job, scanned, reason);
     sortFiles(job);
     return writeFlatReport(dialog, job);
 }
@@ -60,23 +62,33 @@ int32_t runListing(DialogHandle dialog, const Platform& platform, const char* pa
                    ListingOptions options, ListingSummary& summary) {
     summary = ListingSummary();
     summary.failure = RESULT_CANNOT_OPEN_FOLDER;
-    size_t length = strnlen(path, PATH_BUFFER);
+    // The limits count what the report shows, not the bytes of the real path.
+    char shown[PATH_BUFFER + 1];
+    if (!platform.showName(platform, path, shown, sizeof shown)) return RESULT_CANNOT_OPEN_FOLDER;
+    size_t length = strlen(shown);
     if (length == 0 || length > MAX_PATH_LENGTH) return RESULT_CANNOT_OPEN_FOLDER;
     summary.failure = RESULT_OUT_OF_MEMORY;
     ListingJob job;
     bool filesReserved = false;
     bool foldersReserved = false;
-    if (createJob(job, platform, path, options, filesReserved, foldersReserved) != RESULT_OK) {
+    bool jobMade =
+        createJob(job, platform, shown, options, filesReserved, foldersReserved) == RESULT_OK;
+    if (!jobMade || !platform.beginListing(platform, path, &job.listing)) {
+        // One message for each reservation that failed.
         if (!filesReserved) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
         if (!foldersReserved) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
+        if (jobMade) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
         platform.endDialog(platform, dialog, 0);
+        releaseJob(job);
         return RESULT_OUT_OF_MEMORY;
     }
     job.summary = &summary;
+    job.currentNode = SELECTED_FOLDER_NODE;
     int32_t written = options & LIST_SUBFOLDERS ? listTree(dialog, job) : listFlat(dialog, job);
     summary.reportWritten = written == 0;
     summary.failure = written;
     summary.foldersListed = options & LIST_SUBFOLDERS ? job.folderCount : 1;
+    platform.endListing(platform, job.listing);
     releaseJob(job);
     return written;
 }

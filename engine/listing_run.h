@@ -4,7 +4,8 @@
 #include "listing_job.h"
 #include "platform.h"
 
-// Lists `path` (a folder without a trailing separator, at most 259 characters)
+// Lists `path` (a folder without a trailing separator, as the system names it;
+// at most 259 characters as the report shows it)
 // into the report file as `options` say, reaching the system through the
 // layers of `platform`, and telling the user of every failure through messages
 // owned by `dialog`. `summary` tells what the listing came to. Returns 0 when

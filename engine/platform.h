@@ -16,9 +16,13 @@ typedef void* DialogHandle;
 // Attribute bit of a folder, as the directory search reports it.
 enum { FOLDER_ATTRIBUTE = 16 };
 
-// One entry of a directory search.
+// One entry of a directory search: the name the report shows beside the name
+// the system knows it by, and, for a folder a listing's walk found, the node by
+// which the system's layer opens it.
 struct DirEntry {
     char name[PATH_BUFFER];
+    char realName[PATH_BUFFER];
+    uint32_t node;
     uint32_t attributes;
     uint32_t sizeHigh;
     uint32_t sizeLow;
@@ -39,6 +43,20 @@ enum SearchDetail {
 };
 
 struct DirSearch;
+
+// One listing's state in the system's layer (the walk's folders and their
+// names, the folders held open): made when the listing starts and released
+// when it ends, by the listing.
+struct ListingState;
+enum { SELECTED_FOLDER_NODE = 1 }; // the listing's first folder
+
+// A folder to search: the path the report shows, and the node of the listing
+// by which the system's layer opens it (0: by the path, outside a listing).
+struct SearchFolder {
+    ListingState* listing;
+    uint32_t node;
+    const char* path;
+};
 
 struct CalendarTime {
     int year;
@@ -91,11 +109,23 @@ struct Platform {
     const Platform* below; // null for the system's own layer
     void* context;
 
-    // Starts a search of `folder` (no trailing separator). Returns the search
-    // with its first entry in `entry`, or null with the reason in errno when
-    // the folder cannot be searched. A folder without a single entry (an empty
-    // drive has not even ".") gives a search whose one entry is ".".
-    DirSearch* (*findFirst)(const Platform& self, const char* folder, SearchDetail detail,
+    // Starts the state of a listing of `folder` (its real path, the node 1 of
+    // the listing). Returns 1, or 0 when memory runs out; `listing` may be null
+    // for a system that keeps no state.
+    int (*beginListing)(const Platform& self, const char* folder, ListingState** listing);
+    void (*endListing)(const Platform& self, ListingState* listing);
+    // `real`, a name or path as the system gives it, as the report shows it.
+    // Returns 1, or 0 when it does not fit `capacity`.
+    int (*showName)(const Platform& self, const char* real, char* shown, size_t capacity);
+    // The real path of `folder`, as the system names it. Returns 1, or 0 when
+    // it does not fit `capacity`.
+    int (*realPath)(const Platform& self, const SearchFolder& folder, char* out, size_t capacity);
+
+    // Starts a search of `folder`. Returns the search with its first entry in
+    // `entry`, or null with the reason in errno when the folder cannot be
+    // searched. A folder without a single entry (an empty drive has not even
+    // ".") gives a search whose one entry is ".".
+    DirSearch* (*findFirst)(const Platform& self, const SearchFolder& folder, SearchDetail detail,
                             DirEntry* entry);
     // The next entry in `entry`: a SearchStep.
     int (*findNext)(const Platform& self, DirSearch* search, DirEntry* entry);
@@ -113,10 +143,11 @@ struct Platform {
     // Marks the dialog to end with `result` once the current command is handled.
     void (*endDialog)(const Platform& self, DialogHandle owner, int result);
     // Something the listing could not hold, told as it is found: `path` is the
-    // folder or file, which for INCOMPLETE_PATH_TOO_LONG may be longer than any
-    // path buffer; `reason` is an errno value, 0 for INCOMPLETE_PATH_TOO_LONG.
+    // folder or file as the report shows it, which for INCOMPLETE_PATH_TOO_LONG
+    // may be longer than any path buffer, and `realPath` as the system names
+    // it; `reason` is an errno value, 0 for INCOMPLETE_PATH_TOO_LONG.
     void (*noteIncomplete)(const Platform& self, DialogHandle owner, IncompleteKind kind,
-                           const char* path, int reason);
+                           const char* path, const char* realPath, int reason);
 
     // realloc's contract: null on failure, leaving `block` untouched; a size
     // of 0 frees the block.
@@ -134,7 +165,8 @@ struct Platform {
     // report is about to gather, in that order, as soon as the report is open;
     // then, with a count of 0, that the listing's searches are over. Searches
     // give the same entries whether the hint is heeded or not.
-    void (*expectSearches)(const Platform& self, const FolderEntry* folders, int32_t count);
+    void (*expectSearches)(const Platform& self, ListingState* listing, const FolderEntry* folders,
+                           int32_t count);
 };
 
 // A layer over `below`, with `context` as its state, whose every entry hands
@@ -145,7 +177,7 @@ Platform layerOver(const Platform& below, void* context);
 extern const Platform systemPlatform;
 
 // The calls through a layer, so that a call site reads as the call it makes.
-inline DirSearch* findFirst(const Platform& p, const char* folder, SearchDetail detail,
+inline DirSearch* findFirst(const Platform& p, const SearchFolder& folder, SearchDetail detail,
                             DirEntry* entry) {
     return p.findFirst(p, folder, detail, entry);
 }

@@ -1,8 +1,21 @@
 // The pass-through layer: each entry calls the same entry of the layer below.
 #include "platform.h"
 
-static DirSearch* downFindFirst(const Platform& self, const char* folder, SearchDetail detail,
-                                DirEntry* entry) {
+static int downBeginListing(const Platform& self, const char* folder, ListingState** listing) {
+    return self.below->beginListing(*self.below, folder, listing);
+}
+static void downEndListing(const Platform& self, ListingState* listing) {
+    self.below->endListing(*self.below, listing);
+}
+static int downShowName(const Platform& self, const char* real, char* shown, size_t capacity) {
+    return self.below->showName(*self.below, real, shown, capacity);
+}
+static int downRealPath(const Platform& self, const SearchFolder& folder, char* out,
+                        size_t capacity) {
+    return self.below->realPath(*self.below, folder, out, capacity);
+}
+static DirSearch* downFindFirst(const Platform& self, const SearchFolder& folder,
+                                SearchDetail detail, DirEntry* entry) {
     return findFirst(*self.below, folder, detail, entry);
 }
 static int downFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
@@ -25,8 +38,8 @@ static void downEndDialog(const Platform& self, DialogHandle owner, int result) 
     self.below->endDialog(*self.below, owner, result);
 }
 static void downNoteIncomplete(const Platform& self, DialogHandle owner, IncompleteKind kind,
-                               const char* path, int reason) {
-    self.below->noteIncomplete(*self.below, owner, kind, path, reason);
+                               const char* path, const char* realPath, int reason) {
+    self.below->noteIncomplete(*self.below, owner, kind, path, realPath, reason);
 }
 static void* downReallocate(const Platform& self, void* block, size_t bytes) {
     return self.below->reallocate(*self.below, block, bytes);
@@ -41,12 +54,14 @@ static int downWriteReport(const Platform& self, ReportFile* file, const char* b
 static int downCloseReport(const Platform& self, ReportFile* file) {
     return self.below->closeReport(*self.below, file);
 }
-static void downExpectSearches(const Platform& self, const FolderEntry* folders, int32_t count) {
-    self.below->expectSearches(*self.below, folders, count);
+static void downExpectSearches(const Platform& self, ListingState* listing,
+                               const FolderEntry* folders, int32_t count) {
+    self.below->expectSearches(*self.below, listing, folders, count);
 }
 
 Platform layerOver(const Platform& below, void* context) {
-    return {&below,          context,         downFindFirst,      downFindNext,
+    return {&below,          context,         downBeginListing,   downEndListing,
+            downShowName,    downRealPath,    downFindFirst,      downFindNext,
             downFindClose,   downFileTimeToCalendar, downTextColumns, downShowMessage,
             downEndDialog,   downNoteIncomplete, downReallocate,  downOpenReport,
             downWriteReport, downCloseReport, downExpectSearches};

@@ -17,29 +17,65 @@ const char PATH_SEPARATOR = '\\';
 
 struct DirSearch {
     HANDLE handle; // INVALID_HANDLE_VALUE: a folder that holds no entry at all
+    ListingState* listing;
     char folder[PATH_BUFFER];
 };
 
-// Folders that no ANSI path reaches (their name has no ANSI form and the
-// volume keeps no short names): their searches fail, as for any folder that
-// cannot be read. Rare, so a plain list.
-static char (*unreachable)[PATH_BUFFER];
-static size_t unreachableCount;
+// A listing's folders that no ANSI path reaches (their name has no ANSI form
+// and the volume keeps no short names): their searches fail, as for any folder
+// that cannot be read. Rare, so a plain list; readers ahead search at once.
+struct ListingState {
+    CRITICAL_SECTION lock;
+    char (*unreachable)[PATH_BUFFER];
+    size_t unreachableCount;
+};
 
-static bool isUnreachable(const char* folder) {
-    for (size_t i = 0; i < unreachableCount; ++i) {
-        if (strcmp(unreachable[i], folder) == 0) return true;
-    }
-    return false;
+static bool isUnreachable(ListingState* listing, const char* folder) {
+    if (!listing) return false;
+    EnterCriticalSection(&listing->lock);
+    bool found = false;
+    for (size_t i = 0; i < listing->unreachableCount && !found; ++i)
+        found = strcmp(listing->unreachable[i], folder) == 0;
+    LeaveCriticalSection(&listing->lock);
+    return found;
 }
 
-static void noteUnreachable(const char* folder, const char* name) {
+static void noteUnreachable(ListingState* listing, const char* folder, const char* name) {
     char path[PATH_BUFFER];
-    if (!joinPath(path, sizeof path, folder, name) || isUnreachable(path)) return;
-    void* grown = realloc(unreachable, (unreachableCount + 1) * sizeof *unreachable);
-    if (!grown) return;
-    unreachable = static_cast<char(*)[PATH_BUFFER]>(grown);
-    copyText(unreachable[unreachableCount++], PATH_BUFFER, path);
+    if (!listing || !joinPath(path, sizeof path, folder, name) || isUnreachable(listing, path))
+        return;
+    EnterCriticalSection(&listing->lock);
+    void* grown =
+        realloc(listing->unreachable, (listing->unreachableCount + 1) * sizeof(*listing->unreachable));
+    if (grown) {
+        listing->unreachable = static_cast<char(*)[PATH_BUFFER]>(grown);
+        copyText(listing->unreachable[listing->unreachableCount++], PATH_BUFFER, path);
+    }
+    LeaveCriticalSection(&listing->lock);
+}
+
+static int win32BeginListing(const Platform&, const char*, ListingState** made) {
+    ListingState* listing = static_cast<ListingState*>(calloc(1, sizeof(ListingState)));
+    *made = listing;
+    if (!listing) return 0;
+    InitializeCriticalSection(&listing->lock);
+    return 1;
+}
+
+static void win32EndListing(const Platform&, ListingState* listing) {
+    DeleteCriticalSection(&listing->lock);
+    free(listing->unreachable);
+    free(listing);
+}
+
+// ANSI names are the system's own: shown as they are.
+static int win32ShowName(const Platform&, const char* real, char* shown, size_t capacity) {
+    return copyText(shown, capacity, real);
+}
+
+static int win32RealPath(const Platform&, const SearchFolder& folder, char* out,
+                         size_t capacity) {
+    return copyText(out, capacity, folder.path);
 }
 
 static FileTime fromFiletime(const FILETIME& time) {
@@ -98,15 +134,17 @@ static void fillEntry(const DirSearch* search, const WIN32_FIND_DATAW& data, Dir
     entry->sizeLow = data.nFileSizeLow;
     entry->lastAccess = fromFiletime(data.ftLastAccessTime);
     entry->lastWrite = fromFiletime(data.ftLastWriteTime);
-    if (ansiName(data.cFileName, entry->name, sizeof entry->name)) return;
-    if (!(entry->attributes & FOLDER_ATTRIBUTE)) return;
-    char shortName[16];
-    if (data.cAlternateFileName[0] &&
-        ansiName(data.cAlternateFileName, shortName, sizeof shortName)) {
-        copyText(entry->name, sizeof entry->name, shortName);
-        return;
+    entry->node = 0;
+    bool reaches = ansiName(data.cFileName, entry->name, sizeof entry->name);
+    if (!reaches && (entry->attributes & FOLDER_ATTRIBUTE)) {
+        char shortName[16];
+        if (data.cAlternateFileName[0] &&
+            ansiName(data.cAlternateFileName, shortName, sizeof shortName))
+            copyText(entry->name, sizeof entry->name, shortName);
+        else
+            noteUnreachable(search->listing, search->folder, entry->name);
     }
-    noteUnreachable(search->folder, entry->name);
+    copyText(entry->realName, sizeof entry->realName, entry->name);
 }
 
 // Whether `folder`, whose search found no entry, is a folder that exists: a
@@ -120,10 +158,11 @@ static bool isEmptyFolder(const char* folder) {
 }
 
 // The search reports every detail at once, so `detail` changes nothing here.
-static DirSearch* win32FindFirst(const Platform&, const char* folder, SearchDetail,
+static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, SearchDetail,
                                  DirEntry* entry) {
+    const char* folder = where.path;
     char pattern[PATH_BUFFER] = "";
-    if (isUnreachable(folder)) {
+    if (isUnreachable(where.listing, folder)) {
         errno = ENOENT;
         return nullptr;
     }
@@ -140,6 +179,7 @@ static DirSearch* win32FindFirst(const Platform&, const char* folder, SearchDeta
         return nullptr;
     }
     copyText(search->folder, sizeof search->folder, folder);
+    search->listing = where.listing;
     WIN32_FIND_DATAW data;
     search->handle = FindFirstFileW(widePattern, &data);
     if (search->handle != INVALID_HANDLE_VALUE) {
@@ -150,6 +190,7 @@ static DirSearch* win32FindFirst(const Platform&, const char* folder, SearchDeta
     if (error == ERROR_FILE_NOT_FOUND && isEmptyFolder(folder)) {
         *entry = DirEntry();
         copyText(entry->name, sizeof entry->name, ".");
+        copyText(entry->realName, sizeof entry->realName, ".");
         entry->attributes = FOLDER_ATTRIBUTE;
         return search;
     }
@@ -199,12 +240,14 @@ static void win32EndDialog(const Platform&, DialogHandle owner, int result) {
     EndDialog(static_cast<HWND>(owner), result);
 }
 
-static void win32NoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*, int) {}
+static void win32NoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*,
+                                const char*, int) {}
 
-static void win32ExpectSearches(const Platform&, const FolderEntry*, int32_t) {}
+static void win32ExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
 
 const Platform systemPlatform = {
-    nullptr,          nullptr,          win32FindFirst,     win32FindNext,
+    nullptr,          nullptr,          win32BeginListing,  win32EndListing,
+    win32ShowName,    win32RealPath,    win32FindFirst,     win32FindNext,
     win32FindClose,   win32FileTimeToCalendar, runtimeTextColumns, win32ShowMessage,
     win32EndDialog,   win32NoteIncomplete, runtimeReallocate, stdioOpenReport,
     stdioWriteReport, stdioCloseReport, win32ExpectSearches,

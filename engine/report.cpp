@@ -265,7 +265,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
     putPath(report, job.currentPath);
     putLineEnds(report, 2);
     const Platform& platform = *job.platform;
-    platform.expectSearches(platform, job.folders, job.folderCount);
+    platform.expectSearches(platform, job.listing, job.folders, job.folderCount);
     bool memoryReported = false;
     for (int32_t i = 0; i < job.folderCount; ++i) {
         const FolderEntry& folder = job.folders[i];
@@ -275,6 +275,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         job.fileCount = 0;
         job.depth = folder.depth;
         job.widestName = 0;
+        job.currentNode = folder.node;
         // A folder the walk could not read whole is not read again.
         int reason = folder.readError;
         int32_t scanned = reason ? RESULT_CANNOT_OPEN_FOLDER : scanFiles(dialog, job, &reason);
@@ -282,7 +283,8 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
             // What it holds is unknown: "Nessun file" would be a claim. The
             // selected folder's failure in the walk is the run's to tell.
             if (i > 0 || !folder.readError)
-                noteIncomplete(job, dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath, reason);
+                noteIncomplete(job, dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath,
+                               {job.listing, job.currentNode, job.currentPath}, nullptr, reason);
             putLoneLine(report, "Cartella non leggibile");
             continue;
         }

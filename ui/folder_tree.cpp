@@ -105,7 +105,7 @@ void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
     // searched either, and stays without children.
     DirEntry entry;
     const Platform& system = *dialogSystemLayer;
-    DirSearch* search = findFirst(system, path, SEARCH_KINDS_ONLY, &entry);
+    DirSearch* search = findFirst(system, {nullptr, 0, path}, SEARCH_KINDS_ONLY, &entry);
     if (!search) return;
     size_t pathLength = strlen(path);
     int added = 0;

@@ -82,8 +82,9 @@ void holdUntilReached(FaultState& state, const std::string& folder) {
     state.moved.wait(hold, [&] { return state.searchesOver || state.reached == folder; });
 }
 
-DirSearch* faultyFindFirst(const Platform& self, const char* folder, SearchDetail detail,
+DirSearch* faultyFindFirst(const Platform& self, const SearchFolder& where, SearchDetail detail,
                            DirEntry* entry) {
+    const char* folder = where.path;
     FaultState& state = stateOf(self);
     if (detail == SEARCH_FULL) holdUntilReached(state, folder);
     if (state.unreadable.count(folder)) {
@@ -96,7 +97,7 @@ DirSearch* faultyFindFirst(const Platform& self, const char* folder, SearchDetai
         auto readError = state.readErrors.find(folder);
         if (readError != state.readErrors.end()) search->entriesLeft = readError->second;
     }
-    search->inner = findFirst(*self.below, folder, detail, entry);
+    search->inner = findFirst(*self.below, where, detail, entry);
     if (search->inner && step(self, *search, entry, SEARCH_ENTRY) == SEARCH_ENTRY)
         return reinterpret_cast<DirSearch*>(search);
     int reason = errno;
@@ -117,7 +118,8 @@ void faultyFindClose(const Platform& self, DirSearch* handle) {
     delete search;
 }
 
-void faultyExpectSearches(const Platform& self, const FolderEntry* folders, int32_t count) {
+void faultyExpectSearches(const Platform& self, ListingState* listing, const FolderEntry* folders,
+                          int32_t count) {
     FaultState& state = stateOf(self);
     {
         std::unique_lock<std::mutex> hold(state.lock);
@@ -131,7 +133,7 @@ void faultyExpectSearches(const Platform& self, const FolderEntry* folders, int3
             state.moved.wait(hold, [&] { return state.heldTaken.size() == state.held.size(); });
         state.planned = true;
     }
-    self.below->expectSearches(*self.below, folders, count);
+    self.below->expectSearches(*self.below, listing, folders, count);
 }
 
 void* faultyReallocate(const Platform& self, void* block, size_t bytes) {

@@ -40,10 +40,15 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirE
     folder.node = entry.node;
     ++job.folderCount;
 
+    // A folder the search knows cannot be searched is listed as such.
+    int reason = entry.detailsError;
+    if (reason) {
+        folder.readError = reason;
+        return RESULT_OK;
+    }
     ++job.depth;
     copyText(job.currentPath, sizeof job.currentPath, childPath);
     job.currentNode = entry.node;
-    int reason = 0;
     int32_t nested = walkFolders(dialog, job, &reason);
     copyText(job.currentPath, sizeof job.currentPath, savedPath);
     job.currentNode = savedNode;

@@ -29,7 +29,8 @@ struct DirEntry {
     FileTime lastAccess;
     FileTime lastWrite;
     // 0, or the system's reason (an errno value) why the entry was listed but
-    // its length and times could not be read: they are then unknown.
+    // its length and times could not be read: they are then unknown; for a
+    // folder, why it cannot be searched.
     int detailsError;
 };
 

@@ -17,56 +17,15 @@ const char PATH_SEPARATOR = '\\';
 
 struct DirSearch {
     HANDLE handle; // INVALID_HANDLE_VALUE: a folder that holds no entry at all
-    ListingState* listing;
-    char folder[PATH_BUFFER];
 };
 
-// A listing's folders that no ANSI path reaches (their name has no ANSI form
-// and the volume keeps no short names): their searches fail, as for any folder
-// that cannot be read. Rare, so a plain list; readers ahead search at once.
-struct ListingState {
-    CRITICAL_SECTION lock;
-    char (*unreachable)[PATH_BUFFER];
-    size_t unreachableCount;
-};
-
-static bool isUnreachable(ListingState* listing, const char* folder) {
-    if (!listing) return false;
-    EnterCriticalSection(&listing->lock);
-    bool found = false;
-    for (size_t i = 0; i < listing->unreachableCount && !found; ++i)
-        found = strcmp(listing->unreachable[i], folder) == 0;
-    LeaveCriticalSection(&listing->lock);
-    return found;
-}
-
-static void noteUnreachable(ListingState* listing, const char* folder, const char* name) {
-    char path[PATH_BUFFER];
-    if (!listing || !joinPath(path, sizeof path, folder, name) || isUnreachable(listing, path))
-        return;
-    EnterCriticalSection(&listing->lock);
-    void* grown =
-        realloc(listing->unreachable, (listing->unreachableCount + 1) * sizeof(*listing->unreachable));
-    if (grown) {
-        listing->unreachable = static_cast<char(*)[PATH_BUFFER]>(grown);
-        copyText(listing->unreachable[listing->unreachableCount++], PATH_BUFFER, path);
-    }
-    LeaveCriticalSection(&listing->lock);
-}
-
+// The system keeps a listing's state itself: there is none to keep here.
 static int win32BeginListing(const Platform&, const char*, ListingState** made) {
-    ListingState* listing = static_cast<ListingState*>(calloc(1, sizeof(ListingState)));
-    *made = listing;
-    if (!listing) return 0;
-    InitializeCriticalSection(&listing->lock);
+    *made = nullptr;
     return 1;
 }
 
-static void win32EndListing(const Platform&, ListingState* listing) {
-    DeleteCriticalSection(&listing->lock);
-    free(listing->unreachable);
-    free(listing);
-}
+static void win32EndListing(const Platform&, ListingState*) {}
 
 // ANSI names are the system's own: shown as they are.
 static int win32ShowName(const Platform&, const char* real, char* shown, size_t capacity) {
@@ -122,8 +81,10 @@ static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
 }
 
 // Files keep the ANSI name; a folder whose ANSI name would lead nowhere, or to
-// another folder, goes by its short name, which is a real path to it.
-static void fillEntry(const DirSearch* search, const WIN32_FIND_DATAW& data, DirEntry* entry) {
+// another folder, goes by its short name, which is a real path to it. Without
+// one (a volume that keeps no short names) no ANSI path reaches the folder: it
+// is a folder that cannot be read.
+static void fillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
     // A junction, directory link or mount point is never walked into, so a link
     // above itself cannot make the walk endless: it is an entry of its own, as
     // a link to a folder is on other systems.
@@ -142,7 +103,7 @@ static void fillEntry(const DirSearch* search, const WIN32_FIND_DATAW& data, Dir
             ansiName(data.cAlternateFileName, shortName, sizeof shortName))
             copyText(entry->name, sizeof entry->name, shortName);
         else
-            noteUnreachable(search->listing, search->folder, entry->name);
+            entry->detailsError = ENOENT;
     }
     copyText(entry->realName, sizeof entry->realName, entry->name);
 }
@@ -162,10 +123,6 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
                                  DirEntry* entry) {
     const char* folder = where.path;
     char pattern[PATH_BUFFER] = "";
-    if (isUnreachable(where.listing, folder)) {
-        errno = ENOENT;
-        return nullptr;
-    }
     wchar_t widePattern[PATH_BUFFER];
     if (!copyText(pattern, sizeof pattern, folder) ||
         !appendText(pattern, sizeof pattern, "\\*.*", 4) ||
@@ -178,12 +135,10 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
         errno = ENOMEM;
         return nullptr;
     }
-    copyText(search->folder, sizeof search->folder, folder);
-    search->listing = where.listing;
     WIN32_FIND_DATAW data;
     search->handle = FindFirstFileW(widePattern, &data);
     if (search->handle != INVALID_HANDLE_VALUE) {
-        fillEntry(search, data, entry);
+        fillEntry(data, entry);
         return search;
     }
     DWORD error = GetLastError();
@@ -208,7 +163,7 @@ static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
         errno = errnoOfWindowsError(error);
         return SEARCH_ERROR;
     }
-    fillEntry(search, data, entry);
+    fillEntry(data, entry);
     return SEARCH_ENTRY;
 }
 

@@ -150,7 +150,10 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
         return search;
     }
     free(search);
-    errno = errnoOfWindowsError(error);
+    // A file is no folder to search, whatever the pattern's failure says.
+    DWORD attributes = GetFileAttributesA(folder);
+    bool file = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    errno = file ? ENOTDIR : errnoOfWindowsError(error);
     return nullptr;
 }
 

@@ -235,12 +235,12 @@ int runElenco(int argc, char** argv, const Platform& system) {
     beginReportOutput(session.toStandardOutput ? nullptr : session.output, readAhead);
 
     ListingSummary summary;
-    if (runListing(&session, front, session.folder, options.word, summary) ==
-        RESULT_CANNOT_OPEN_FOLDER)
+    // A folder that cannot be read leaves no report, and an old one as it was.
+    int32_t result =
+        runListing(&session, front, session.folder, options.word | STOP_WHEN_UNREADABLE, summary);
+    if (result == RESULT_CANNOT_OPEN_FOLDER && !summary.selectedUnreadable)
         return folderTooLong(options.folder);
-    // A folder that could not be read leaves no report, and an old one as it was.
-    bool complete = session.status < EXIT_REPORT_FAILED && !summary.selectedUnreadable;
-    if (!finishReportOutput(complete))
+    if (!finishReportOutput(session.status < EXIT_REPORT_FAILED))
         showMessageTo(session, CANNOT_WRITE_REPORT, errno);
     clearProgress(session);
     if (summary.foldersLeftOut + summary.foldersUnreadable + summary.filesWithoutDetails > 0)

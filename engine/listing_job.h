@@ -19,6 +19,8 @@ enum {
     // Beyond the dialog's word: orders only the command line asks for.
     SORT_BY_TIME = 128, // by last write, oldest first; ties by name
     SORT_REVERSED = 256,
+    // Beyond the dialog's word: a selected folder that cannot be read leaves no report.
+    STOP_WHEN_UNREADABLE = 512,
 };
 
 // Engine results.

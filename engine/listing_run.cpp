@@ -44,6 +44,8 @@ static int32_t listTree(DialogHandle dialog, ListingJob& job) {
     int32_t walked = walkFolders(dialog, job, &reason);
     if (walked == RESULT_CANNOT_OPEN_FOLDER) job.folders[0].readError = reason;
     reportGathering(dialog, job, walked, reason);
+    if (walked == RESULT_CANNOT_OPEN_FOLDER && (job.options & STOP_WHEN_UNREADABLE))
+        return RESULT_CANNOT_OPEN_FOLDER;
     sortFolders(job);
     int32_t written = writeTreeReport(dialog, job);
     job.platform->expectSearches(*job.platform, job.listing, nullptr, 0);
@@ -54,6 +56,8 @@ static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
     int reason = 0;
     int32_t scanned = scanFiles(dialog, job, &reason);
     reportGathering(dialog, job, scanned, reason);
+    if (scanned == RESULT_CANNOT_OPEN_FOLDER && (job.options & STOP_WHEN_UNREADABLE))
+        return RESULT_CANNOT_OPEN_FOLDER;
     sortFiles(job);
     return writeFlatReport(dialog, job);
 }

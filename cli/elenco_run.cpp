@@ -199,7 +199,7 @@ int runElenco(int argc, char** argv, const Platform& system) {
     if (options.version) return fputs(VERSION, stdout) < 0 ? EXIT_USAGE : EXIT_WRITTEN;
 
     // The layers over the system, from the bottom up: names as the report holds
-    // them; reading ahead of the report (its readers search converted paths);
+    // them; reading ahead of the report (its readers search through the names);
     // this front end's own, which counts for the progress line, turns messages
     // into lines on standard error and writes the report through report_output.
     Platform names;

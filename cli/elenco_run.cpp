@@ -15,9 +15,9 @@
 #include "cli_options.h"
 #include "console.h"
 #include "cp1252.h"
-#include "folder_check.h"
 #include "i18n.h"
 #include "listing_run.h"
+#include "listing_summary.h"
 #include "messages.h"
 #include "platform.h"
 #include "quote.h"
@@ -36,18 +36,15 @@ enum ExitStatus {
     EXIT_OUT_OF_MEMORY = 4,
 };
 
-// What the engine's "dialog" is to this front end.
+// What the engine's "dialog" is to this front end, and the state of its own layer.
 struct Session {
     const char* givenFolder;
     const char* givenOutput; // null: standard output
     char folder[8192];
-    char reportFolder[PATH_BUFFER]; // the folder as the engine sees it
-    bool utf8;
     char output[8192];
     bool toStandardOutput;
     bool progress;
     int status;
-    long leftOut;
     long foldersSeen;
     long filesSeen;
     long foldersListed;
@@ -57,15 +54,11 @@ struct Session {
     std::chrono::steady_clock::time_point lastProgress;
 };
 
-static Session session;
-// The entries found in the table at the start, which this front end's own wrap.
-static Platform inner;
-
-static void clearProgress() {
+static void clearProgress(const Session& session) {
     if (session.progress) fputs("\r\033[K", stderr);
 }
 
-static void showProgress() {
+static void showProgress(Session& session) {
     if (!session.progress) return;
     auto now = std::chrono::steady_clock::now();
     if (now - session.lastProgress < std::chrono::milliseconds(200)) return;
@@ -80,21 +73,30 @@ static void showProgress() {
 }
 
 // Passes over the report's temporary file: the listing shows its folder as it was.
-static int skipReport(DirSearch* search, DirEntry* entry) {
-    while (session.searchMeetsReport && isReportTemporary(entry->name)) {
-        if (!inner.findNext(search, entry)) return 0;
-    }
-    return 1;
+static int skipReport(const Platform& self, DirSearch* search, DirEntry* entry) {
+    const Session& session = *static_cast<const Session*>(self.context);
+    int step = SEARCH_ENTRY;
+    while (step == SEARCH_ENTRY && session.searchMeetsReport && isReportTemporary(entry->name))
+        step = findNext(*self.below, search, entry);
+    return step;
 }
 
-static DirSearch* countingFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
+static DirSearch* countingFindFirst(const Platform& self, const SearchFolder& folder,
+                                    SearchDetail detail, DirEntry* entry) {
+    Session& session = *static_cast<Session*>(self.context);
     session.lastDetail = detail;
     if (detail == SEARCH_KINDS_ONLY) ++session.foldersSeen;
     if (detail == SEARCH_FULL) ++session.foldersListed;
-    session.searchMeetsReport = detail == SEARCH_FULL && holdsReportTemporary(folder);
-    DirSearch* search = inner.findFirst(folder, detail, entry);
-    if (search && !skipReport(search, entry)) {
-        inner.findClose(search);
+    char real[8192];
+    session.searchMeetsReport = detail == SEARCH_FULL &&
+                                self.below->realPath(*self.below, folder, real, sizeof real) &&
+                                holdsReportTemporary(real);
+    DirSearch* search = findFirst(*self.below, folder, detail, entry);
+    int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
+    if (search && step != SEARCH_ENTRY) {
+        int reason = step == SEARCH_ERROR ? errno : 0;
+        findClose(*self.below, search);
+        errno = reason;
         search = nullptr;
     }
     if (search && detail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
@@ -102,12 +104,15 @@ static DirSearch* countingFindFirst(const char* folder, SearchDetail detail, Dir
     return search;
 }
 
-static int countingFindNext(DirSearch* search, DirEntry* entry) {
-    if (!inner.findNext(search, entry) || !skipReport(search, entry)) return 0;
+static int countingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
+    Session& session = *static_cast<Session*>(self.context);
+    int step = findNext(*self.below, search, entry);
+    if (step == SEARCH_ENTRY) step = skipReport(self, search, entry);
+    if (step != SEARCH_ENTRY) return step;
     if (session.lastDetail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
-    if ((++session.entriesSeen & 1023) == 0) showProgress();
-    return 1;
+    if ((++session.entriesSeen & 1023) == 0) showProgress(session);
+    return SEARCH_ENTRY;
 }
 
 static int statusOf(MessageCode code) {
@@ -123,23 +128,14 @@ static int statusOf(MessageCode code) {
     return EXIT_REPORT_FAILED;
 }
 
-static void raiseStatus(int status) {
+static void raiseStatus(Session& session, int status) {
     if (status > session.status) session.status = status;
-}
-
-// A path the engine gives, quoted for a message. The engine's paths are in the
-// report's encoding; the terminal's are UTF-8.
-static std::string shown(const char* enginePath) {
-    if (session.utf8) return quoteName(enginePath);
-    std::string text(strlen(enginePath) * 3 + 1, '\0');
-    text.resize(cp1252ToUtf8(enginePath, &text[0], text.size()));
-    return quoteName(text.c_str());
 }
 
 // One line on standard error: "elenco: " TEXT, its %s (if any) the quoted
 // `name`, then the system's reason when there is one.
-static void tell(const char* text, const std::string& name, int reason) {
-    clearProgress();
+static void tell(const Session& session, const char* text, const std::string& name, int reason) {
+    clearProgress(session);
     fputs("elenco: ", stderr);
     fprintf(stderr, text, name.c_str());
     if (reason) fprintf(stderr, ": %s", strerror(reason));
@@ -148,53 +144,71 @@ static void tell(const char* text, const std::string& name, int reason) {
 
 // The engine's messages, told as a command line tells them: what failed, on
 // which object, and the system's reason. The dialog's texts are its own.
-static void cliShowMessage(DialogHandle, const UserMessage& message, int reason) {
+static void showMessageTo(Session& session, const UserMessage& message, int reason) {
     switch (message.code) {
     case MESSAGE_INVALID_HANDLE:
-        tell(_("cannot read folder %s"), quoteName(session.givenFolder), reason);
+        tell(session, _("cannot read folder %s"), quoteName(session.givenFolder), reason);
         break;
     case MESSAGE_CANNOT_OPEN_REPORT:
-        tell(_("cannot open %s"), quoteName(session.givenOutput), reason);
+        tell(session, _("cannot open %s"), quoteName(session.givenOutput), reason);
         break;
     case MESSAGE_CANNOT_WRITE_REPORT:
-        if (session.toStandardOutput) tell(_("write error"), std::string(), reason);
-        else tell(_("error writing %s"), quoteName(session.givenOutput), reason);
+        if (session.toStandardOutput) tell(session, _("write error"), std::string(), reason);
+        else tell(session, _("error writing %s"), quoteName(session.givenOutput), reason);
         break;
     case MESSAGE_OUT_OF_MEMORY:
-        tell(_("memory exhausted"), std::string(), 0);
+        tell(session, _("memory exhausted"), std::string(), 0);
         break;
     }
-    raiseStatus(statusOf(message.code));
+    raiseStatus(session, statusOf(message.code));
 }
 
-static void cliEndDialog(DialogHandle, int) {}
+static void cliShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
+                           int reason) {
+    showMessageTo(*static_cast<Session*>(owner), message, reason);
+}
 
-// What the listing could not hold makes it incomplete: named here, exit 2 at the end.
-static void cliNoteIncomplete(DialogHandle, IncompleteKind kind, const char* path, int reason) {
+static void cliEndDialog(const Platform&, DialogHandle, int) {}
+
+// What the listing could not hold, named as it is found by its real path, the
+// bytes the system gave, so that the terminal shows the name the user knows;
+// the summary counts it.
+static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKind kind,
+                              const char*, const char* named, int reason) {
+    Session& session = *static_cast<Session*>(owner);
     switch (kind) {
     case INCOMPLETE_PATH_TOO_LONG:
-        ++session.leftOut;
-        clearProgress();
+        clearProgress(session);
         fputs("elenco: ", stderr);
         fprintf(stderr, _("%s left out: its path would exceed %d characters\n"),
-                shown(path).c_str(), MAX_SEARCHABLE_PATH);
+                quoteName(named).c_str(), MAX_SEARCHABLE_PATH);
         break;
     case INCOMPLETE_FOLDER_UNREADABLE:
-        tell(_("cannot read folder %s"), shown(path), reason);
+        tell(session, _("cannot read folder %s"), quoteName(named), reason);
         break;
     case INCOMPLETE_DETAILS_UNREADABLE:
-        tell(_("cannot access %s"), shown(path), reason);
+        tell(session, _("cannot access %s"), quoteName(named), reason);
         break;
     case INCOMPLETE_OTHER_FILE_SYSTEM:
-        // Asked for with -x, so no failure; the path comes from below the names' layer.
-        tell(_("%s left out: on another file system"), quoteName(path), 0);
-        return;
+        // Asked for with -x: told, but no failure.
+        tell(session, _("%s left out: on another file system"), quoteName(named), 0);
+        break;
     }
-    raiseStatus(EXIT_INCOMPLETE);
+}
+
+// The report through report_output: a temporary file renamed into place.
+static ReportFile* outputOpenReport(const Platform&, const char* name) {
+    return openReportOutput(name);
+}
+static int outputWriteReport(const Platform&, ReportFile* file, const char* bytes, size_t length) {
+    return writeReportOutput(file, bytes, length);
+}
+static int outputCloseReport(const Platform&, ReportFile* file) {
+    return closeReportOutput(file);
 }
 
 // On a terminal, where the report went: a newcomer learns its name.
-static void showWhereReportWent() {
+static void showWhereReportWent(const Session& session) {
     long files = session.filesSeen;
     long folders = session.foldersListed;
     fputs("elenco: ", stderr);
@@ -209,43 +223,49 @@ static int usageError(const char* reason) {
     return EXIT_USAGE;
 }
 
-int runElenco(int argc, char** argv) {
+int runElenco(int argc, char** argv, const Platform& system) {
     prepareStandardStreams();
     startTranslations();
     CliOptions options;
     char error[512];
     if (!parseCliOptions(argc, argv, options, error, sizeof error)) return usageError(error);
+    Session session = {};
     // As coreutils do, a help that could not be written is a failure of its own.
     if (options.help || options.version) {
         if (options.help ? writeCliUsage(stdout) : fputs(VERSION, stdout) >= 0 && fflush(stdout) == 0)
             return EXIT_WRITTEN;
-        tell(_("write error"), std::string(), errno);
+        tell(session, _("write error"), std::string(), errno);
         return EXIT_INCOMPLETE;
     }
 
-    // Layers over the system's searches, from the bottom: names as the report
-    // holds them, then reading ahead (its readers search converted paths), then
-    // the counts of the progress line.
+    // The layers over the system, from the bottom up: names as the report holds
+    // them; reading ahead of the report (its readers search through the names);
+    // this front end's own, which counts for the progress line, turns messages
+    // into lines on standard error and writes the report through report_output.
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
-    session.utf8 = encoding == ENCODING_UTF8;
-    useReportEncoding(session.utf8);
+    Platform names;
+    reportNamesLayer(system, encoding == ENCODING_UTF8, names);
+    ReadAhead ahead(options.jobs ? options.jobs
+                                 : static_cast<int>(std::thread::hardware_concurrency()));
+    Platform readAhead = readAheadLayer(names, ahead);
+    Platform front = layerOver(readAhead, &session);
+    front.findFirst = countingFindFirst;
+    front.findNext = countingFindNext;
+    front.showMessage = cliShowMessage;
+    front.endDialog = cliEndDialog;
+    front.noteIncomplete = cliNoteIncomplete;
+    front.openReport = outputOpenReport;
+    front.writeReport = outputWriteReport;
+    front.closeReport = outputCloseReport;
+
     session.givenFolder = options.folder;
     session.givenOutput = options.output ? options.output : REPORT_FILE_NAME;
     errno = 0;
-    if (!fullPath(options.folder, session.folder, sizeof session.folder) ||
-        !reportPath(session.folder, session.reportFolder, sizeof session.reportFolder)) {
+    if (!fullPath(options.folder, session.folder, sizeof session.folder)) {
         // getcwd's own reason (a removed working folder), or a path beyond the limit.
-        cliShowMessage(&session, INVALID_HANDLE, errno ? errno : ENAMETOOLONG);
+        showMessageTo(session, INVALID_HANDLE, errno ? errno : ENAMETOOLONG);
         return session.status;
     }
-    // Before anything is written, so that a mistyped folder destroys nothing.
-    if (!folderCanBeListed(session.folder)) {
-        cliShowMessage(&session, INVALID_HANDLE, errno);
-        return session.status;
-    }
-    keepWalkOnFileSystem(options.oneFileSystem);
-    installReadAhead(options.jobs ? options.jobs
-                                  : static_cast<int>(std::thread::hardware_concurrency()));
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;
     const char* output = options.output ? options.output : REPORT_FILE_NAME;
     if (session.toStandardOutput)
@@ -256,33 +276,35 @@ int runElenco(int argc, char** argv) {
     session.progress = onTerminal && !(session.toStandardOutput && isatty(STDOUT_FILENO));
     session.lastProgress = std::chrono::steady_clock::now();
 
-    inner = platform;
-    platform.findFirst = countingFindFirst;
-    platform.findNext = countingFindNext;
-    platform.showMessage = cliShowMessage;
-    platform.endDialog = cliEndDialog;
-    platform.noteIncomplete = cliNoteIncomplete;
     // Before the walk: a place the report cannot go fails before any folder is read.
-    if (!beginReportOutput(session.toStandardOutput ? nullptr : session.output, inner)) {
-        cliShowMessage(&session, CANNOT_OPEN_REPORT, errno);
+    if (!beginReportOutput(session.toStandardOutput ? nullptr : session.output, readAhead)) {
+        showMessageTo(session, CANNOT_OPEN_REPORT, errno);
         return session.status;
     }
-    platform.openReport = openReportOutput;
-    platform.writeReport = writeReportOutput;
-    platform.closeReport = closeReportOutput;
-
-    runListing(&session, session.reportFolder, options.word);
-    if (!finishReportOutput(session.status < EXIT_REPORT_FAILED))
-        cliShowMessage(&session, CANNOT_WRITE_REPORT, errno);
-    clearProgress();
-    if (session.leftOut > 0) {
+    ListingOptions word = options.word | STOP_WHEN_UNREADABLE;
+    if (options.oneFileSystem) word |= STAY_ON_FILE_SYSTEM;
+    ListingSummary summary;
+    // A folder that cannot be read leaves no report, and an old one as it was.
+    int32_t result = runListing(&session, front, session.folder, word, summary);
+    // Only a report written whole takes the old one's place.
+    if (!finishReportOutput(summary.reportWritten && session.status < EXIT_REPORT_FAILED))
+        showMessageTo(session, CANNOT_WRITE_REPORT, errno);
+    if (result == RESULT_CANNOT_OPEN_FOLDER && !summary.selectedUnreadable) {
+        showMessageTo(session, INVALID_HANDLE, ENAMETOOLONG);
+        return session.status;
+    }
+    clearProgress(session);
+    if (summary.foldersLeftOut + summary.foldersUnreadable + summary.filesWithoutDetails > 0)
+        raiseStatus(session, EXIT_INCOMPLETE);
+    long leftOut = summary.foldersLeftOut;
+    if (leftOut > 0) {
         fputs("elenco: ", stderr);
         fprintf(stderr,
                 translatePlural("%ld folder left out of the listing\n",
-                                "%ld folders left out of the listing\n", session.leftOut),
-                session.leftOut);
+                                "%ld folders left out of the listing\n", leftOut),
+                leftOut);
     }
     if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED)
-        showWhereReportWent();
+        showWhereReportWent(session);
     return session.status;
 }

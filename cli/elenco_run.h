@@ -2,6 +2,8 @@
 // its own platform entries in place first.
 #pragma once
 
-// Runs `elenco` with `argv` and returns its exit status. The platform table
-// in force when it is called is the one it reaches the system through.
-int runElenco(int argc, char** argv);
+#include "platform.h"
+
+// Runs `elenco` with `argv` and returns its exit status. `system` is the layer
+// it reaches the system through: the system's own, or a test's over it.
+int runElenco(int argc, char** argv, const Platform& system);

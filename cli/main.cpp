@@ -1,5 +1,5 @@
 #include "elenco_run.h"
 
 int main(int argc, char** argv) {
-    return runElenco(argc, argv);
+    return runElenco(argc, argv, systemPlatform);
 }

@@ -4,22 +4,16 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <condition_variable>
 #include <exception>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 #include "folder_walk.h"
-#include "platform.h"
 
 namespace {
 
-// Folders read ahead of the one the report asks for; each has an equal share
-// of the buffer bytes.
-enum { WINDOW = 16, SLOT_BYTES = READ_AHEAD_BYTES / WINDOW };
+enum { SLOT_BYTES = READ_AHEAD_BYTES / READ_AHEAD_WINDOW };
 
-// How one entry is kept: these fields, then the name and its terminator.
+// How one entry is kept: these fields, then the name and the real name, each
+// with its terminator.
 struct StoredEntry {
     uint32_t attributes;
     uint32_t sizeHigh;
@@ -28,50 +22,31 @@ struct StoredEntry {
     FileTime lastWrite;
     int32_t detailsError;
     uint32_t nameLength;
+    uint32_t realNameLength;
 };
 
 enum SlotState {
     SLOT_READING,
-    SLOT_READY,
+    SLOT_READY,        // entries, then the end or the error in `error`
     SLOT_UNSEARCHABLE, // the search gave nothing, as it will for the report
     SLOT_LEFT,         // too large or no memory: the report's thread searches it
 };
 
-struct Slot {
-    int32_t index; // the folder it holds, or -1
-    SlotState state;
-    char* bytes;
-    size_t used;
-    int error; // unsearchable: the system's reason, handed on in errno
-};
+const ReadAheadSlot FREE_SLOT = {-1, SLOT_LEFT, nullptr, 0, 0};
 
-// The entries of one folder being handed to the report, one at a time.
-struct Replay {
+// A search through this layer: the one below, or a folder's stored entries.
+struct AheadSearch {
+    DirSearch* inner;
     char* bytes;
     size_t used;
     size_t offset;
+    int error; // after the stored entries: 0 for the end, else the reason
 };
 
-Platform below;
-int readers;
-std::mutex lock;
-std::condition_variable changed;
-std::vector<std::thread> threads;
-const FolderEntry* planned;
-int32_t plannedCount;
-int32_t nextWanted; // the folder the report asks for next
-int32_t nextToRead; // the first folder no thread has taken
-bool stopping;
-Slot slots[WINDOW];
-Replay replay;
-
-DirSearch* replayHandle() {
-    return reinterpret_cast<DirSearch*>(&replay);
-}
-
-bool store(Slot& slot, size_t& capacity, const DirEntry& entry) {
+bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
     size_t nameLength = strnlen(entry.name, sizeof entry.name - 1);
-    size_t needed = slot.used + sizeof(StoredEntry) + nameLength + 1;
+    size_t realNameLength = strnlen(entry.realName, sizeof entry.realName - 1);
+    size_t needed = slot.used + sizeof(StoredEntry) + nameLength + realNameLength + 2;
     if (needed > SLOT_BYTES) return false;
     if (needed > capacity) {
         size_t grown = capacity ? capacity * 2 : 4096;
@@ -83,195 +58,248 @@ bool store(Slot& slot, size_t& capacity, const DirEntry& entry) {
         slot.bytes = bytes;
         capacity = grown;
     }
-    StoredEntry stored = {entry.attributes, entry.sizeHigh,   entry.sizeLow,
-                          entry.lastAccess, entry.lastWrite,  entry.detailsError,
-                          static_cast<uint32_t>(nameLength)};
-    memcpy(slot.bytes + slot.used, &stored, sizeof stored);
-    memcpy(slot.bytes + slot.used + sizeof stored, entry.name, nameLength);
-    slot.bytes[needed - 1] = '\0';
+    StoredEntry stored = {entry.attributes,
+                          entry.sizeHigh,
+                          entry.sizeLow,
+                          entry.lastAccess,
+                          entry.lastWrite,
+                          entry.detailsError,
+                          static_cast<uint32_t>(nameLength),
+                          static_cast<uint32_t>(realNameLength)};
+    char* at = slot.bytes + slot.used;
+    memcpy(at, &stored, sizeof stored);
+    at += sizeof stored;
+    memcpy(at, entry.name, nameLength);
+    at[nameLength] = '\0';
+    memcpy(at + nameLength + 1, entry.realName, realNameLength);
+    at[nameLength + 1 + realNameLength] = '\0';
     slot.used = needed;
     return true;
 }
 
 // Searches folder `index` on a reader's thread, without the lock.
-Slot readFolder(int32_t index) {
-    Slot slot = {index, SLOT_UNSEARCHABLE, nullptr, 0, ENAMETOOLONG};
+ReadAheadSlot readFolder(const ReadAhead& ahead, int32_t index) {
+    ReadAheadSlot slot = {index, SLOT_UNSEARCHABLE, nullptr, 0, ENAMETOOLONG};
     char path[PATH_BUFFER];
-    if (!folderFullPath(planned[index], path, sizeof path)) return slot;
+    if (!folderFullPath(ahead.planned[index], path, sizeof path)) return slot;
     DirEntry entry;
-    DirSearch* search = below.findFirst(path, SEARCH_FULL, &entry);
+    SearchFolder folder = {ahead.listing, ahead.planned[index].node, path};
+    DirSearch* search = findFirst(*ahead.below, folder, SEARCH_FULL, &entry);
     if (!search) {
         slot.error = errno;
         return slot;
     }
-    slot.state = SLOT_READY;
+    slot = {index, SLOT_READY, nullptr, 0, 0};
     size_t capacity = 0;
-    do {
+    int step = SEARCH_ENTRY;
+    while (step == SEARCH_ENTRY) {
         if (!store(slot, capacity, entry)) {
             free(slot.bytes);
             slot = {index, SLOT_LEFT, nullptr, 0, 0};
             break;
         }
-    } while (below.findNext(search, &entry));
-    below.findClose(search);
+        step = findNext(*ahead.below, search, &entry);
+        if (step == SEARCH_ERROR) slot.error = errno ? errno : EIO;
+    }
+    findClose(*ahead.below, search);
     return slot;
 }
 
-bool mayReadOn() {
-    return nextToRead < plannedCount && nextToRead < nextWanted + WINDOW;
+bool mayReadOn(const ReadAhead& ahead) {
+    return ahead.nextToRead < ahead.plannedCount &&
+           ahead.nextToRead < ahead.nextWanted + READ_AHEAD_WINDOW;
 }
 
-// Takes the next folder no thread has taken and reads it into its slot; the
-// lock is let go meanwhile.
-void readNext(std::unique_lock<std::mutex>& held) {
-    int32_t index = nextToRead++;
-    // The folder WINDOW places back has been taken by the report: the slot is free.
-    Slot& slot = slots[index % WINDOW];
-    slot = {index, SLOT_READING, nullptr, 0, 0};
-    held.unlock();
-    Slot read = readFolder(index);
-    held.lock();
-    slot = read;
-    changed.notify_all();
-}
-
-void readAhead() {
-    std::unique_lock<std::mutex> held(lock);
+void readAhead(ReadAhead* ahead) {
+    std::unique_lock<std::mutex> held(ahead->lock);
     for (;;) {
-        changed.wait(held, [] { return stopping || mayReadOn(); });
-        if (stopping) return;
-        readNext(held);
+        ahead->submitted.wait(held, [ahead] { return ahead->stopping || mayReadOn(*ahead); });
+        if (ahead->stopping) return;
+        int32_t index = ahead->nextToRead++;
+        // The folder a window back has been taken by the report: the slot is free.
+        ReadAheadSlot& slot = ahead->slots[index % READ_AHEAD_WINDOW];
+        slot = {index, SLOT_READING, nullptr, 0, 0};
+        held.unlock();
+        ReadAheadSlot read = readFolder(*ahead, index);
+        held.lock();
+        slot = read;
+        if (index == ahead->nextWanted) ahead->done.notify_one();
     }
 }
 
-int nextStored(DirEntry* entry) {
-    if (replay.offset >= replay.used) return 0;
+int nextStored(AheadSearch* search, DirEntry* entry) {
+    if (search->offset >= search->used) {
+        errno = search->error;
+        return search->error ? SEARCH_ERROR : SEARCH_END;
+    }
     StoredEntry stored;
-    memcpy(&stored, replay.bytes + replay.offset, sizeof stored);
+    const char* at = search->bytes + search->offset;
+    memcpy(&stored, at, sizeof stored);
     entry->attributes = stored.attributes;
     entry->sizeHigh = stored.sizeHigh;
     entry->sizeLow = stored.sizeLow;
     entry->lastAccess = stored.lastAccess;
     entry->lastWrite = stored.lastWrite;
     entry->detailsError = stored.detailsError;
-    memcpy(entry->name, replay.bytes + replay.offset + sizeof stored, stored.nameLength + 1);
-    replay.offset += sizeof stored + stored.nameLength + 1;
-    return 1;
+    memcpy(entry->name, at + sizeof stored, stored.nameLength + 1);
+    memcpy(entry->realName, at + sizeof stored + stored.nameLength + 1, stored.realNameLength + 1);
+    entry->node = 0;
+    search->offset += sizeof stored + stored.nameLength + stored.realNameLength + 2;
+    return SEARCH_ENTRY;
 }
 
-// Hands over folder `slot` to the report, as the search of it would have.
-DirSearch* answer(const Slot& slot, const char* folder, DirEntry* entry) {
+DirSearch* wrapped(AheadSearch* search) {
+    return reinterpret_cast<DirSearch*>(search);
+}
+
+// The search of the layer below, as a search of this one.
+DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchDetail detail,
+                       DirEntry* entry) {
+    AheadSearch* search = static_cast<AheadSearch*>(calloc(1, sizeof(AheadSearch)));
+    if (!search) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    search->inner = findFirst(*self.below, folder, detail, entry);
+    if (search->inner) return wrapped(search);
+    free(search);
+    return nullptr;
+}
+
+// Hands over a slot to the report, as the search of its folder would have.
+DirSearch* answer(const Platform& self, const ReadAheadSlot& slot, const SearchFolder& folder,
+                  DirEntry* entry) {
     if (slot.state == SLOT_UNSEARCHABLE) {
         errno = slot.error;
         return nullptr;
     }
-    if (slot.state == SLOT_LEFT) return below.findFirst(folder, SEARCH_FULL, entry);
-    replay = {slot.bytes, slot.used, 0};
-    nextStored(entry);
-    return replayHandle();
+    if (slot.state == SLOT_LEFT) return searchBelow(self, folder, SEARCH_FULL, entry);
+    AheadSearch* search = static_cast<AheadSearch*>(malloc(sizeof(AheadSearch)));
+    if (!search) {
+        free(slot.bytes);
+        return searchBelow(self, folder, SEARCH_FULL, entry);
+    }
+    *search = {nullptr, slot.bytes, slot.used, 0, slot.error};
+    // A folder whose read failed before its first entry failed as a whole.
+    if (nextStored(search, entry) == SEARCH_ENTRY) return wrapped(search);
+    int reason = slot.error ? slot.error : EIO;
+    free(slot.bytes);
+    free(search);
+    errno = reason;
+    return nullptr;
 }
 
-DirSearch* aheadFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
-    if (detail != SEARCH_FULL || !planned) return below.findFirst(folder, detail, entry);
-    std::unique_lock<std::mutex> held(lock);
+DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, SearchDetail detail,
+                          DirEntry* entry) {
+    ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
+    if (detail != SEARCH_FULL || !ahead.planned) return searchBelow(self, folder, detail, entry);
+    std::unique_lock<std::mutex> held(ahead.lock);
     // The report asks in the planned order; a folder it passes over is dropped.
-    while (nextWanted < plannedCount) {
-        int32_t index = nextWanted;
+    while (ahead.nextWanted < ahead.plannedCount) {
+        int32_t index = ahead.nextWanted;
         char path[PATH_BUFFER];
         bool wanted =
-            folderFullPath(planned[index], path, sizeof path) && strcmp(path, folder) == 0;
-        if (index == nextToRead) {
+            folderFullPath(ahead.planned[index], path, sizeof path) && strcmp(path, folder.path) == 0;
+        ReadAheadSlot taken = FREE_SLOT;
+        if (index == ahead.nextToRead) {
             // No reader has come to it yet: searching it here is quicker than waiting.
-            ++nextToRead;
-            ++nextWanted;
-            changed.notify_all();
-            if (!wanted) continue;
+            ++ahead.nextToRead;
+        } else {
+            // The layers below hear that the report has come to this folder.
             held.unlock();
-            return below.findFirst(folder, detail, entry);
+            self.below->expectSearches(*self.below, ahead.listing, ahead.planned + index,
+                                       ahead.plannedCount - index);
+            held.lock();
+            ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
+            ahead.done.wait(held, [&] { return slot.index == index && slot.state != SLOT_READING; });
+            taken = slot;
+            slot = FREE_SLOT;
         }
-        Slot& slot = slots[index % WINDOW];
-        // Waiting for a reader, the report's thread reads ahead too.
-        while (slot.index != index || slot.state == SLOT_READING) {
-            if (mayReadOn())
-                readNext(held);
-            else
-                changed.wait(held);
-        }
-        Slot taken = slot;
-        slot = {-1, SLOT_LEFT, nullptr, 0, 0};
-        // Only now may a reader take the slot for the folder WINDOW places on.
-        ++nextWanted;
-        changed.notify_all();
+        // Only now may a reader take the folder a window on.
+        ++ahead.nextWanted;
+        ahead.submitted.notify_one();
         if (!wanted) {
             free(taken.bytes);
             continue;
         }
         held.unlock();
-        return answer(taken, folder, entry);
+        return answer(self, taken, folder, entry);
     }
     held.unlock();
-    return below.findFirst(folder, detail, entry);
+    return searchBelow(self, folder, detail, entry);
 }
 
-int aheadFindNext(DirSearch* search, DirEntry* entry) {
-    if (search == replayHandle()) return nextStored(entry);
-    return below.findNext(search, entry);
+int aheadFindNext(const Platform& self, DirSearch* handle, DirEntry* entry) {
+    AheadSearch* search = reinterpret_cast<AheadSearch*>(handle);
+    if (search->inner) return findNext(*self.below, search->inner, entry);
+    return nextStored(search, entry);
 }
 
-void aheadFindClose(DirSearch* search) {
-    if (search != replayHandle()) {
-        below.findClose(search);
-        return;
-    }
-    free(replay.bytes);
-    replay = {nullptr, 0, 0};
+void aheadFindClose(const Platform& self, DirSearch* handle) {
+    AheadSearch* search = reinterpret_cast<AheadSearch*>(handle);
+    if (search->inner) findClose(*self.below, search->inner);
+    free(search->bytes);
+    free(search);
 }
 
-void stopReaders() {
+void stopReaders(ReadAhead& ahead) {
     {
-        std::lock_guard<std::mutex> held(lock);
-        stopping = true;
+        std::lock_guard<std::mutex> held(ahead.lock);
+        ahead.stopping = true;
     }
-    changed.notify_all();
-    for (std::thread& thread : threads)
+    ahead.submitted.notify_all();
+    for (std::thread& thread : ahead.threads)
         thread.join();
-    threads.clear();
-    for (Slot& slot : slots) {
+    ahead.threads.clear();
+    for (ReadAheadSlot& slot : ahead.slots) {
         free(slot.bytes);
-        slot = {-1, SLOT_LEFT, nullptr, 0, 0};
+        slot = FREE_SLOT;
     }
-    planned = nullptr;
-    plannedCount = 0;
+    ahead.planned = nullptr;
+    ahead.plannedCount = 0;
 }
 
-void aheadExpectSearches(const FolderEntry* folders, int32_t count) {
-    stopReaders();
+void aheadExpectSearches(const Platform& self, ListingState* listing, const FolderEntry* folders,
+                         int32_t count) {
+    ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
+    stopReaders(ahead);
     if (count > 0) {
-        planned = folders;
-        plannedCount = count;
-        nextWanted = 0;
-        nextToRead = 0;
-        stopping = false;
+        ahead.listing = listing;
+        ahead.planned = folders;
+        ahead.plannedCount = count;
+        ahead.nextWanted = 0;
+        ahead.nextToRead = 0;
+        ahead.stopping = false;
         // Fewer readers than asked for, if the system has no more threads to give.
         try {
-            for (int i = 0; i < readers; ++i)
-                threads.emplace_back(readAhead);
+            for (int i = 0; i < ahead.readers; ++i)
+                ahead.threads.emplace_back(readAhead, &ahead);
         } catch (const std::exception&) {
         }
     }
-    below.expectSearches(folders, count);
+    self.below->expectSearches(*self.below, listing, folders, count);
 }
 
 } // namespace
 
-void installReadAhead(int threadCount) {
-    if (threadCount <= 1) return;
-    readers = threadCount - 1;
-    for (Slot& slot : slots)
-        slot = {-1, SLOT_LEFT, nullptr, 0, 0};
-    below = platform;
-    platform.findFirst = aheadFindFirst;
-    platform.findNext = aheadFindNext;
-    platform.findClose = aheadFindClose;
-    platform.expectSearches = aheadExpectSearches;
+ReadAhead::ReadAhead(int threads)
+    : below(nullptr), readers(threads - 1), listing(nullptr), planned(nullptr), plannedCount(0), nextWanted(0),
+      nextToRead(0), stopping(false) {
+    for (ReadAheadSlot& slot : slots)
+        slot = FREE_SLOT;
+}
+
+ReadAhead::~ReadAhead() {
+    stopReaders(*this);
+}
+
+Platform readAheadLayer(const Platform& below, ReadAhead& ahead) {
+    Platform layer = layerOver(below, &ahead);
+    if (ahead.readers < 1) return layer;
+    ahead.below = &below;
+    layer.findFirst = aheadFindFirst;
+    layer.findNext = aheadFindNext;
+    layer.findClose = aheadFindClose;
+    layer.expectSearches = aheadExpectSearches;
+    return layer;
 }

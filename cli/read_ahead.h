@@ -4,13 +4,53 @@
 // own order, so the report and its failures stay the same byte for byte.
 #pragma once
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform.h"
+
 // The most that the buffers of folders read ahead hold at once. A folder that
 // does not fit its share, or whose buffer cannot be had, is searched by the
 // report's own thread when its turn comes, as without reading ahead.
-enum { READ_AHEAD_BYTES = 4 * 1024 * 1024 };
+enum { READ_AHEAD_BYTES = 4 * 1024 * 1024, READ_AHEAD_WINDOW = 16 };
 
-// Places reading ahead, with `threads` - 1 readers beside the report's own thread
-// (which reads ahead too while it waits for them), between the engine and the
-// searches now in `platform`; 1 or less leaves the table as it is. The readers
-// run from the moment the report opens until its searches are over.
-void installReadAhead(int threads);
+// One folder read ahead: its entries as stored bytes, and how its search ended.
+struct ReadAheadSlot {
+    int32_t index; // the folder it holds, or -1
+    int state;
+    char* bytes;
+    size_t used;
+    int error; // the reason of a search that failed, at its start or midway
+};
+
+// The state of reading ahead, all of it: a bounded queue of the planned
+// folders, in which the readers take folder i + 16 only once the report has
+// taken folder i. The readers run from the moment the report opens until its
+// searches are over.
+struct ReadAhead {
+    explicit ReadAhead(int threads);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    const Platform* below;
+    int readers;
+    std::mutex lock;
+    std::condition_variable submitted; // a folder may be taken by a reader
+    std::condition_variable done;      // the folder the report waits for is read
+    std::vector<std::thread> threads;
+    ListingState* listing;
+    const FolderEntry* planned;
+    int32_t plannedCount;
+    int32_t nextWanted; // the folder the report asks for next
+    int32_t nextToRead; // the first folder no thread has taken
+    bool stopping;
+    ReadAheadSlot slots[READ_AHEAD_WINDOW];
+};
+
+// The layer over `below` that answers the report's searches from `ahead`, with
+// `threads` - 1 readers beside the report's own thread; with 1 or less it
+// hands every call down.
+Platform readAheadLayer(const Platform& below, ReadAhead& ahead);

@@ -5,10 +5,8 @@
 
 #include <stddef.h>
 
-// Sets the encoding over the searches now in `platform`. Returns 0 when this
-// build cannot give names in it.
-int useReportEncoding(bool utf8);
+#include "platform.h"
 
-// The full path of a folder, `real`, as the engine is to see it. Returns 1, or
-// 0 when that does not fit `capacity`.
-int reportPath(const char* real, char* out, size_t capacity);
+// Makes `layer` the names layer over `below`: names in Windows-1252, or in
+// UTF-8 when `utf8`. Returns 0 when this build cannot give names in it.
+int reportNamesLayer(const Platform& below, bool utf8, Platform& layer);

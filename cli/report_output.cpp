@@ -56,7 +56,7 @@ int beginReportOutput(const char* target, const Platform& inner) {
     output.temporaryMade = false;
     if (!target) return 1;
     if (writtenInPlace(target)) {
-        output.device = inner.openReport(target);
+        output.device = inner.openReport(inner, target);
         return output.device != nullptr;
     }
     if (hasOtherNames(target) && keepInPlace(target)) return 1;
@@ -77,26 +77,26 @@ ReportFile* openReportOutput(const char*) {
         errno = EINTR;
         return nullptr;
     }
-    return output.inner.openReport(output.temporary);
+    return output.inner.openReport(output.inner, output.temporary);
 }
 
 int writeReportOutput(ReportFile* file, const char* bytes, size_t length) {
     if (output.temporaryMade && interruptRequested()) {
-        output.inner.closeReport(file);
+        output.inner.closeReport(output.inner, file);
         removeTemporary(output.temporary);
         exit(INTERRUPTED_STATUS);
     }
-    return output.inner.writeReport(file, bytes, length);
+    return output.inner.writeReport(output.inner, file, bytes, length);
 }
 
 // Standard output stays open for whatever follows; a failed flush still counts.
 int closeReportOutput(ReportFile* file) {
     if (!output.target) return fflush(stdout) == 0 && !ferror(stdout);
-    return output.inner.closeReport(file);
+    return output.inner.closeReport(output.inner, file);
 }
 
 int finishReportOutput(bool complete) {
-    if (output.device) output.inner.closeReport(output.device);
+    if (output.device) output.inner.closeReport(output.inner, output.device);
     output.device = nullptr;
     if (!output.temporaryMade) return 1;
     output.temporaryMade = false;

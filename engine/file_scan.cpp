@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "calendar.h"
+#include "listing_summary.h"
 #include "text.h"
 
 void splitFileName(char* fileName, FileEntry& file) {
@@ -19,10 +20,12 @@ void splitFileName(char* fileName, FileEntry& file) {
 }
 
 // A file listed without its details: the user hears of it by its full path.
-static void noteDetailsUnknown(DialogHandle dialog, const char* folder, const DirEntry& entry) {
+static void noteDetailsUnknown(DialogHandle dialog, ListingJob& job, const DirEntry& entry) {
     char path[2 * PATH_BUFFER];
-    joinPath(path, sizeof path, folder, entry.name);
-    platform.noteIncomplete(dialog, INCOMPLETE_DETAILS_UNREADABLE, path, entry.detailsError);
+    joinPath(path, sizeof path, job.currentPath, entry.name);
+    SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
+    noteIncomplete(job, dialog, INCOMPLETE_DETAILS_UNREADABLE, path, folder, entry.realName,
+                   entry.detailsError);
 }
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
@@ -33,16 +36,20 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
     }
     // A scan that starts the array over starts its texts over too.
     if (job.fileCount == 0) rewindArena(job.fileTexts);
-    const char* folder = storeText(job.fileTexts, job.currentPath, folderLength);
-    if (!folder) return RESULT_OUT_OF_MEMORY;
+    const char* storedFolder = storeText(job.fileTexts, job.currentPath, folderLength);
+    if (!storedFolder) return RESULT_OUT_OF_MEMORY;
     DirEntry entry;
-    DirSearch* search = platform.findFirst(job.currentPath, SEARCH_FULL, &entry);
+    const Platform& platform = *job.platform;
+    SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
+    DirSearch* search = findFirst(platform, folder, SEARCH_FULL, &entry);
     if (!search) {
         if (reason) *reason = errno;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     int32_t result = RESULT_OK;
-    do {
+    int32_t firstRecord = job.fileCount;
+    int step = SEARCH_ENTRY;
+    for (; step == SEARCH_ENTRY; step = findNext(platform, search, &entry)) {
         if (isDotEntry(entry.name) || (entry.attributes & FOLDER_ATTRIBUTE)) continue;
         char* fileName = nullptr;
         if (reserveFileRecord(job, job.fileCount) != RESULT_OK ||
@@ -52,22 +59,28 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
         }
         FileEntry& file = job.files[job.fileCount];
         splitFileName(fileName, file);
-        file.folder = folder;
+        file.folder = storedFolder;
         file.sizeHigh = entry.sizeHigh;
         file.sizeLow = entry.sizeLow;
         file.attributes = entry.attributes;
         if (entry.detailsError) {
             file.attributes |= DETAILS_UNKNOWN;
-            noteDetailsUnknown(dialog, job.currentPath, entry);
+            noteDetailsUnknown(dialog, job, entry);
         }
         file.lastAccess = entry.lastAccess;
         file.lastWrite = entry.lastWrite;
         file.depth = job.depth;
-        int32_t nameLength = static_cast<int32_t>(textColumns(file.name));
+        int32_t nameLength = static_cast<int32_t>(platform.textColumns(platform, file.name));
         if (nameLength > job.widestName) job.widestName = nameLength;
         ++job.fileCount;
-    } while (platform.findNext(search, &entry));
-    platform.findClose(search);
+    }
+    // Some of its files are unknown: a list that looked whole would mislead.
+    if (step == SEARCH_ERROR) {
+        if (reason) *reason = errno;
+        job.fileCount = firstRecord;
+        result = RESULT_CANNOT_OPEN_FOLDER;
+    }
+    findClose(platform, search);
     return result;
 }
 

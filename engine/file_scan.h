@@ -7,10 +7,11 @@
 // Appends one record for each file (not folder) of job.currentPath, from index
 // fileCount on, and raises widestName to the longest name stored. A file whose
 // details could not be read is stored marked DETAILS_UNKNOWN and told through
-// platform.noteIncomplete. Returns 1 when every entry was read; -4 when the
-// folder cannot be searched (also when its path is over 255 characters), with
-// the system's reason in `reason` when given; -2 when the array could not
-// grow: the records stored before stay valid and counted.
+// the seam's noteIncomplete. Returns 1 when every entry was read; -4 when the
+// folder cannot be searched (also when its path is over 255 characters) or its
+// search fails midway, storing nothing, with the system's reason in `reason`
+// when given; -2 when the array could not grow: the records stored before
+// stay valid and counted.
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
 
 // Orders the first fileCount records by the key the options select: time

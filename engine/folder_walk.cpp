@@ -4,40 +4,68 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "listing_summary.h"
 #include "text.h"
 
 int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
     return joinPath(target, capacity, folder.parent, folder.name);
 }
 
+// A subfolder whose path, as the report shows it, is too long to search.
+static void noteLeftOut(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
+                        const char* savedPath) {
+    char leftOut[2 * PATH_BUFFER];
+    joinPath(leftOut, sizeof leftOut, savedPath, entry.name);
+    SearchFolder folder = {job.listing, entry.node, leftOut};
+    noteIncomplete(job, dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, folder, nullptr, 0);
+}
+
 // Records one subfolder and walks below it. `parent` is the stored copy of
 // savedPath that its siblings share, made for the first of them. Returns -2
 // when the walk must stop.
-static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const char* name,
-                                const char* savedPath, const char*& parent) {
+static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
+                                const char* savedPath, uint32_t savedNode, const char*& parent) {
+    const char* name = entry.name;
     char childPath[PATH_BUFFER];
     if (!joinPath(childPath, sizeof childPath, savedPath, name) ||
         strlen(childPath) > MAX_SEARCHABLE_PATH) {
-        char leftOut[2 * PATH_BUFFER];
-        joinPath(leftOut, sizeof leftOut, savedPath, name);
-        platform.noteIncomplete(dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, 0);
+        noteLeftOut(dialog, job, entry, savedPath);
+        return RESULT_OK;
+    }
+    // A mount point the user asked to stay off (-x) is told, and no failure.
+    if (entry.detailsError == EXDEV) {
+        SearchFolder where = {job.listing, entry.node, childPath};
+        noteIncomplete(job, dialog, INCOMPLETE_OTHER_FILE_SYSTEM, childPath, where, nullptr, 0);
         return RESULT_OK;
     }
     if (reserveFolderRecord(job, job.folderCount) != RESULT_OK) return RESULT_OUT_OF_MEMORY;
     if (!parent) parent = storeText(job.folderTexts, savedPath, strlen(savedPath));
     const char* storedName = parent ? storeText(job.folderTexts, name, strlen(name)) : nullptr;
     if (!storedName) return RESULT_OUT_OF_MEMORY;
-    FolderEntry& folder = job.folders[job.folderCount];
+    int32_t index = job.folderCount;
+    FolderEntry& folder = job.folders[index];
     folder.parent = parent;
     folder.name = storedName;
     folder.depth = job.depth;
+    folder.readError = 0;
+    folder.node = entry.node;
     ++job.folderCount;
 
+    // A folder the search knows cannot be searched is listed as such.
+    int reason = entry.detailsError;
+    if (reason) {
+        folder.readError = reason;
+        return RESULT_OK;
+    }
     ++job.depth;
     copyText(job.currentPath, sizeof job.currentPath, childPath);
-    int32_t nested = walkFolders(dialog, job);
+    job.currentNode = entry.node;
+    int32_t nested = walkFolders(dialog, job, &reason);
     copyText(job.currentPath, sizeof job.currentPath, savedPath);
+    job.currentNode = savedNode;
     --job.depth;
+    // The array may have moved during the nested walk.
+    if (nested == RESULT_CANNOT_OPEN_FOLDER) job.folders[index].readError = reason;
     return nested == RESULT_OUT_OF_MEMORY ? RESULT_OUT_OF_MEMORY : RESULT_OK;
 }
 
@@ -49,18 +77,29 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
     char savedPath[PATH_BUFFER];
     copyText(savedPath, sizeof savedPath, job.currentPath);
     DirEntry entry;
-    DirSearch* search = platform.findFirst(savedPath, SEARCH_KINDS_ONLY, &entry);
+    const Platform& platform = *job.platform;
+    uint32_t savedNode = job.currentNode;
+    SearchFolder folder = {job.listing, savedNode, savedPath};
+    DirSearch* search = findFirst(platform, folder, SEARCH_KINDS_ONLY, &entry);
     if (!search) {
         if (reason) *reason = errno;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     int32_t result = RESULT_OK;
     const char* parent = nullptr;
-    do {
-        if (isDotEntry(entry.name) || !(entry.attributes & FOLDER_ATTRIBUTE)) continue;
-        result = recordAndDescend(dialog, job, entry.name, savedPath, parent);
-    } while (result == RESULT_OK && platform.findNext(search, &entry));
-    platform.findClose(search);
+    int step = SEARCH_ENTRY;
+    while (step == SEARCH_ENTRY && result == RESULT_OK) {
+        if (!isDotEntry(entry.name) && (entry.attributes & FOLDER_ATTRIBUTE))
+            result = recordAndDescend(dialog, job, entry, savedPath, savedNode, parent);
+        if (result == RESULT_OK) step = findNext(platform, search, &entry);
+    }
+    // A folder cut short is not whole: the subfolders found stay, and the
+    // report tells the folder as one it could not read.
+    if (step == SEARCH_ERROR) {
+        if (reason) *reason = errno ? errno : EIO;
+        result = RESULT_CANNOT_OPEN_FOLDER;
+    }
+    findClose(platform, search);
     return result;
 }
 

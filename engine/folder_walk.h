@@ -8,9 +8,10 @@
 // with the job's depth at its level. A subfolder whose full path would exceed
 // 255 characters cannot be searched, so it is left out and announced through
 // platform.noteIncomplete. A subfolder that cannot be searched is kept, with
-// nothing below it: the report's scan of it fails in turn and tells of it.
+// nothing below it and the reason in its readError, which the report tells.
 // Returns 1 when every entry was read; -4 when job.currentPath cannot be
-// searched, with the system's reason in `reason` when given; -2 when the array
+// searched, or its search failed midway, with the system's reason in `reason`
+// when given; -2 when the array
 // could not grow, at any level: the walk then stops and the records stored
 // before stay valid. currentPath and depth are restored whatever the result.
 int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason = nullptr);

@@ -27,7 +27,8 @@ char* storeText(TextArena& arena, const char* text, size_t length) {
             if (capacity > LARGEST_BLOCK) capacity = LARGEST_BLOCK;
             if (capacity < needed) capacity = needed;
             next =
-                static_cast<TextBlock*>(platform.reallocate(nullptr, sizeof(TextBlock) + capacity));
+                static_cast<TextBlock*>(arena.platform->reallocate(
+                *arena.platform, nullptr, sizeof(TextBlock) + capacity));
             if (!next) return nullptr;
             next->next = nullptr;
             next->capacity = capacity;
@@ -51,21 +52,24 @@ void rewindArena(TextArena& arena) {
 static void releaseArena(TextArena& arena) {
     while (arena.first) {
         TextBlock* next = arena.first->next;
-        platform.reallocate(arena.first, 0);
+        arena.platform->reallocate(*arena.platform, arena.first, 0);
         arena.first = next;
     }
     rewindArena(arena);
 }
 
-int32_t createJob(ListingJob& job, const char* path, ListingOptions options, bool& filesReserved,
+int32_t createJob(ListingJob& job, const Platform& platform, const char* path, ListingOptions options, bool& filesReserved,
                   bool& foldersReserved) {
     job = ListingJob();
     copyText(job.currentPath, sizeof job.currentPath, path);
     job.options = options;
+    job.platform = &platform;
+    job.fileTexts.platform = &platform;
+    job.folderTexts.platform = &platform;
     job.files =
-        static_cast<FileEntry*>(platform.reallocate(nullptr, GROWTH_STEP * sizeof(FileEntry)));
+        static_cast<FileEntry*>(platform.reallocate(platform, nullptr, GROWTH_STEP * sizeof(FileEntry)));
     job.folders =
-        static_cast<FolderEntry*>(platform.reallocate(nullptr, GROWTH_STEP * sizeof(FolderEntry)));
+        static_cast<FolderEntry*>(platform.reallocate(platform, nullptr, GROWTH_STEP * sizeof(FolderEntry)));
     filesReserved = job.files != nullptr;
     foldersReserved = job.folders != nullptr;
     if (!filesReserved || !foldersReserved) {
@@ -80,8 +84,8 @@ int32_t createJob(ListingJob& job, const char* path, ListingOptions options, boo
 void releaseJob(ListingJob& job) {
     releaseArena(job.fileTexts);
     releaseArena(job.folderTexts);
-    if (job.files) platform.reallocate(job.files, 0);
-    if (job.folders) platform.reallocate(job.folders, 0);
+    if (job.files) job.platform->reallocate(*job.platform, job.files, 0);
+    if (job.folders) job.platform->reallocate(*job.platform, job.folders, 0);
     job.files = nullptr;
     job.folders = nullptr;
     job.fileCapacity = 0;
@@ -91,12 +95,13 @@ void releaseJob(ListingJob& job) {
 // Both arrays grow the same way; only the record type differs. Doubling keeps
 // the copies made over a run below the size of the final array.
 template <typename Record>
-static int32_t reserveRecord(Record*& records, int32_t& capacity, int32_t index) {
+static int32_t reserveRecord(const Platform& platform, Record*& records, int32_t& capacity,
+                             int32_t index) {
     if (index < capacity) return RESULT_OK;
     if (capacity > INT32_MAX / 2 || static_cast<size_t>(capacity) > SIZE_MAX / 2 / sizeof(Record))
         return RESULT_OUT_OF_MEMORY;
     size_t grown = static_cast<size_t>(capacity) * 2;
-    void* block = platform.reallocate(records, grown * sizeof(Record));
+    void* block = platform.reallocate(platform, records, grown * sizeof(Record));
     if (!block) return RESULT_OUT_OF_MEMORY;
     records = static_cast<Record*>(block);
     capacity = static_cast<int32_t>(grown);
@@ -104,9 +109,9 @@ static int32_t reserveRecord(Record*& records, int32_t& capacity, int32_t index)
 }
 
 int32_t reserveFileRecord(ListingJob& job, int32_t index) {
-    return reserveRecord(job.files, job.fileCapacity, index);
+    return reserveRecord(*job.platform, job.files, job.fileCapacity, index);
 }
 
 int32_t reserveFolderRecord(ListingJob& job, int32_t index) {
-    return reserveRecord(job.folders, job.folderCapacity, index);
+    return reserveRecord(*job.platform, job.folders, job.folderCapacity, index);
 }

@@ -5,6 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+struct Platform;
+
 typedef uint32_t ListingOptions;
 
 enum {
@@ -18,6 +20,10 @@ enum {
     // Beyond the dialog's word: orders only the command line asks for.
     SORT_BY_TIME = 128, // by last write, oldest first; ties by name
     SORT_REVERSED = 256,
+    // Beyond the dialog's word: a selected folder that cannot be read leaves no report.
+    STOP_WHEN_UNREADABLE = 512,
+    // -x: the walk leaves out the folders on another file system than the selected one.
+    STAY_ON_FILE_SYSTEM = 1024,
 };
 
 // Engine results.
@@ -46,6 +52,7 @@ enum {
 // larger than that bound.
 struct TextBlock;
 struct TextArena {
+    const Platform* platform; // where its blocks come from
     TextBlock* first;
     TextBlock* current; // the block being filled; null before the first text
     size_t used;        // bytes of it taken
@@ -85,6 +92,8 @@ struct FolderEntry {
     const char* name;
     const char* parent;
     int32_t depth;
+    int32_t readError; // 0, or why the walk could not read the folder whole (errno)
+    uint32_t node;     // how the system's layer opens it
 };
 
 struct ListingJob {
@@ -98,6 +107,12 @@ struct ListingJob {
     int32_t widestName;
     ListingOptions options;
     int32_t depth;
+    // The top layer of the seam: every call the listing makes to the system.
+    const Platform* platform;
+    struct ListingState* listing; // the system's state of this listing
+    uint32_t currentNode;         // the node of the folder in currentPath
+    // What the listing comes to, filled as it goes.
+    struct ListingSummary* summary;
     TextArena fileTexts;   // rewound when the file array starts over
     TextArena folderTexts; // kept for the whole run
 };
@@ -106,7 +121,7 @@ struct ListingJob {
 // 259 characters, longer is cut) into currentPath. Returns 1, or -2 when an
 // array cannot be reserved; then `filesReserved`/`foldersReserved` say which
 // failed, and whatever was reserved is released again.
-int32_t createJob(ListingJob& job, const char* path, ListingOptions options, bool& filesReserved,
+int32_t createJob(ListingJob& job, const Platform& platform, const char* path, ListingOptions options, bool& filesReserved,
                   bool& foldersReserved);
 
 // Releases both arrays and both arenas; safe on a job whose arrays are null.

@@ -4,6 +4,7 @@
 
 #include "file_scan.h"
 #include "folder_walk.h"
+#include "listing_summary.h"
 #include "messages.h"
 #include "report.h"
 #include "text.h"
@@ -11,6 +12,8 @@
 int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEntry& folder) {
     const char* separator = strrchr(path, PATH_SEPARATOR);
     folder.depth = 0;
+    folder.readError = 0;
+    folder.node = SELECTED_FOLDER_NODE;
     const char* name = path;
     size_t parentLength = 0;
     // No separator (a drive such as "C:"), or only the leading one of a root:
@@ -24,50 +27,76 @@ int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEntry& fol
     return folder.name ? RESULT_OK : RESULT_OUT_OF_MEMORY;
 }
 
-static void reportGathering(DialogHandle dialog, int32_t result, int reason) {
-    if (result == RESULT_OUT_OF_MEMORY) platform.showMessage(dialog, OUT_OF_MEMORY, 0);
-    if (result == RESULT_CANNOT_OPEN_FOLDER) platform.showMessage(dialog, INVALID_HANDLE, reason);
+static void reportGathering(DialogHandle dialog, ListingJob& job, int32_t result, int reason) {
+    const Platform& platform = *job.platform;
+    if (result == RESULT_CANNOT_OPEN_FOLDER) job.summary->selectedUnreadable = true;
+    if (result == RESULT_OUT_OF_MEMORY) platform.showMessage(platform, dialog, OUT_OF_MEMORY, 0);
+    if (result == RESULT_CANNOT_OPEN_FOLDER)
+        platform.showMessage(platform, dialog, INVALID_HANDLE, reason);
     if (result == RESULT_OUT_OF_MEMORY || result == RESULT_CANNOT_OPEN_FOLDER)
-        platform.endDialog(dialog, 0);
+        platform.endDialog(platform, dialog, 0);
 }
 
 static int32_t listTree(DialogHandle dialog, ListingJob& job) {
     if (selectedFolderEntry(job.folderTexts, job.currentPath, job.folders[0]) != RESULT_OK) {
-        reportGathering(dialog, RESULT_OUT_OF_MEMORY, 0);
+        reportGathering(dialog, job, RESULT_OUT_OF_MEMORY, 0);
         return RESULT_OUT_OF_MEMORY;
     }
     job.folderCount = 1;
     job.depth = 1;
     int reason = 0;
     int32_t walked = walkFolders(dialog, job, &reason);
-    reportGathering(dialog, walked, reason);
+    if (walked == RESULT_CANNOT_OPEN_FOLDER) job.folders[0].readError = reason;
+    reportGathering(dialog, job, walked, reason);
+    if (walked == RESULT_CANNOT_OPEN_FOLDER && (job.options & STOP_WHEN_UNREADABLE))
+        return RESULT_CANNOT_OPEN_FOLDER;
     sortFolders(job);
     int32_t written = writeTreeReport(dialog, job);
-    platform.expectSearches(nullptr, 0);
+    job.platform->expectSearches(*job.platform, job.listing, nullptr, 0);
     return written;
 }
 
 static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
     int reason = 0;
     int32_t scanned = scanFiles(dialog, job, &reason);
-    reportGathering(dialog, scanned, reason);
+    reportGathering(dialog, job, scanned, reason);
+    if (scanned == RESULT_CANNOT_OPEN_FOLDER && (job.options & STOP_WHEN_UNREADABLE))
+        return RESULT_CANNOT_OPEN_FOLDER;
     sortFiles(job);
     return writeFlatReport(dialog, job);
 }
 
-int32_t runListing(DialogHandle dialog, const char* path, ListingOptions options) {
-    size_t length = strnlen(path, PATH_BUFFER);
+int32_t runListing(DialogHandle dialog, const Platform& platform, const char* path,
+                   ListingOptions options, ListingSummary& summary) {
+    summary = ListingSummary();
+    summary.failure = RESULT_CANNOT_OPEN_FOLDER;
+    // The limits count what the report shows, not the bytes of the real path.
+    char shown[PATH_BUFFER + 1];
+    if (!platform.showName(platform, path, shown, sizeof shown)) return RESULT_CANNOT_OPEN_FOLDER;
+    size_t length = strlen(shown);
     if (length == 0 || length > MAX_PATH_LENGTH) return RESULT_CANNOT_OPEN_FOLDER;
+    summary.failure = RESULT_OUT_OF_MEMORY;
     ListingJob job;
     bool filesReserved = false;
     bool foldersReserved = false;
-    if (createJob(job, path, options, filesReserved, foldersReserved) != RESULT_OK) {
-        if (!filesReserved) platform.showMessage(dialog, OUT_OF_MEMORY_AT_START, 0);
-        if (!foldersReserved) platform.showMessage(dialog, OUT_OF_MEMORY_AT_START, 0);
-        platform.endDialog(dialog, 0);
+    bool jobMade =
+        createJob(job, platform, shown, options, filesReserved, foldersReserved) == RESULT_OK;
+    if (!jobMade || !platform.beginListing(platform, path, options, &job.listing)) {
+        // One message for each reservation that failed.
+        if (!filesReserved) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
+        if (!foldersReserved) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
+        if (jobMade) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
+        platform.endDialog(platform, dialog, 0);
+        releaseJob(job);
         return RESULT_OUT_OF_MEMORY;
     }
+    job.summary = &summary;
+    job.currentNode = SELECTED_FOLDER_NODE;
     int32_t written = options & LIST_SUBFOLDERS ? listTree(dialog, job) : listFlat(dialog, job);
+    summary.reportWritten = written == 0;
+    summary.failure = written;
+    summary.foldersListed = options & LIST_SUBFOLDERS ? job.folderCount : 1;
+    platform.endListing(platform, job.listing);
     releaseJob(job);
     return written;
 }

@@ -1,4 +1,4 @@
-// The platform layer on POSIX systems (Linux: folders are read with getdents64).
+// The system's layer on POSIX systems (Linux: folders are read with getdents64).
 // Symbolic links are never followed: a link is an ordinary entry with its own
 // length and time, so a walk always ends.
 #include <dirent.h>
@@ -22,69 +22,218 @@
 
 const char PATH_SEPARATOR = '/';
 
-// The names and kinds of the folders the walk read, kept so that the search of
-// a folder's files need not read it again: one block of records, each a header,
-// the folder's name (a full path for the walk's first folder, otherwise its
-// name in its parent's record) and its entries, each as its kind, the length of
-// its name and the name. A table of full-path hashes leads to the records.
-// Only the walk writes it; file searches, on several threads, only read it
-// until the listing's searches are over, when it is freed. Blocks are plain
-// memory outside the platform's allocations: without them every folder is
-// simply read again.
-struct FolderRecord {
-    uint32_t parent; // the parent's record + 1; 0 when the name is a full path
-    uint32_t hash;   // of the full path
-    uint32_t nameLength;
-    uint32_t entryBytes;
+enum { READ_BUFFER = 32768, OPEN_DEPTH = 160 };
+
+// A folder of the listing. The walk reads each folder once, for its folders,
+// and keeps its entries, each with what the walk had to learn of it, so that
+// the search of its files reads it no more and examines only what the walk did
+// not. A folder is opened by its real name below its parent, never by a path:
+// neither the length of a real path nor the report's form of a name stands in
+// the way (a network share also answers one lookup rather than one a name).
+struct FolderNode {
+    uint32_t parent;     // its parent's node; 0 for the selected folder
+    uint32_t name;       // offset of its real name in `bytes` (selected folder: its path)
+    uint32_t entries;    // its kept entries, from here to entriesEnd, once read
+    uint32_t entriesEnd;
+    bool read;
+    bool withoutFolders; // its link count says it holds none: the walk need not read it
+    bool otherDevice;    // -x: on another device than its parent, so left out
+    bool deviceKnown;
+    bool linksCountFolders;
+    dev_t device;
 };
 
-struct WalkArena {
+// A kept entry: this header, the name and its terminator, then the details
+// when the walk had to examine the entry to learn its kind.
+struct KeptEntry {
+    uint32_t node; // a folder's node, else 0
+    uint8_t kind;  // as dirent's d_type
+    uint8_t nameLength;
+    uint8_t examined;
+};
+
+struct KeptDetails {
+    uint32_t attributes;
+    uint32_t sizeHigh;
+    uint32_t sizeLow;
+    FileTime lastAccess;
+    FileTime lastWrite;
+    int32_t error;
+};
+
+// The folders one thread holds open: the selected folder and those below it
+// down to the last one it opened. The next folder, in the report's order, is
+// mostly below one of them.
+struct OpenChain {
+    OpenChain* next; // among the chains no search holds
+    int count;
+    uint32_t nodes[OPEN_DEPTH];
+    int descriptors[OPEN_DEPTH];
+};
+
+struct ListingState {
+    FolderNode* nodes; // from index 1; only the walk adds to them, before any reader starts
+    uint32_t nodeCount;
+    uint32_t nodeCapacity;
     char* bytes;
     size_t used;
     size_t capacity;
-    uint32_t* slots; // record + 1, or 0 for a free slot
-    size_t slotCount;
-    size_t records;
-    int rootDescriptor; // the walk's first folder, which file searches open below
-    char rootPath[PATH_BUFFER];
+    bool oneFileSystem;   // -x: folders on another device are left out of the walk
+    pthread_mutex_t lock; // of `chains`: readers ahead search at once
+    OpenChain* chains;
 };
 
-static WalkArena arena = {nullptr, 0, 0, nullptr, 0, 0, -1, ""};
-
-enum { READ_BUFFER = 32768 };
-
 struct DirSearch {
-    int descriptor; // -1 for a folder known to hold no folder, whose search is "." alone
+    ListingState* listing;
+    uint32_t node;
     SearchDetail detail;
-    // The entries: in the arena from `at` to `end`, or read into `buffer`.
-    bool stored;
+    int descriptor; // -1 while nothing needs the folder open
+    const char* path;
+    // The entries: kept ones from `at` to `end`, or read into `buffer`.
+    bool kept;
     uint32_t at;
     uint32_t end;
     char* buffer;
     size_t bufferUsed;
     size_t bufferAt;
-    // Names-only searches only: the search of the parent, still open; the
-    // folder's record and path; whether the link count of each subfolder tells
-    // whether it holds folders (its device must be the same).
-    DirSearch* outer;
-    uint32_t record;
-    char path[PATH_BUFFER];
-    bool linksCountFolders;
-    dev_t device;
 };
 
-// The walk reads every folder only for the folders in it. A folder whose link
-// count is 2 holds none (its "." and its name in the parent): the names-only
-// search that reported it notes its path here, and the walk's search of it,
-// which comes next, is answered without reading it. A noted folder is on its
-// parent's device, whose kind of file system it shares. One listing runs at a
-// time; only names-only searches touch these.
-static char knownOnDevice[PATH_BUFFER];
-// -x: set once, before any walk.
-static bool walkOnOneFileSystem;
-static bool knownWithoutFolders;
-static DirSearch* innermostWalk;
-static char walkBuffer[READ_BUFFER];
+static bool reserveBytes(ListingState& listing, size_t bytes) {
+    size_t needed = listing.used + bytes;
+    if (needed <= listing.capacity) return true;
+    if (needed > UINT32_MAX) return false;
+    size_t capacity = listing.capacity ? listing.capacity * 2 : 65536;
+    while (capacity < needed)
+        capacity *= 2;
+    char* grown = static_cast<char*>(realloc(listing.bytes, capacity));
+    if (!grown) return false;
+    listing.bytes = grown;
+    listing.capacity = capacity;
+    return true;
+}
+
+// A new node for the folder whose real name is at `name`. Returns its index, or 0.
+static uint32_t addNode(ListingState& listing, uint32_t parent, uint32_t name) {
+    if (listing.nodeCount >= listing.nodeCapacity) {
+        uint32_t capacity = listing.nodeCapacity ? listing.nodeCapacity * 2 : 1024;
+        void* grown = realloc(listing.nodes, capacity * sizeof(FolderNode));
+        if (!grown) return 0;
+        listing.nodes = static_cast<FolderNode*>(grown);
+        listing.nodeCapacity = capacity;
+    }
+    FolderNode node = {};
+    node.parent = parent;
+    node.name = name;
+    listing.nodes[listing.nodeCount] = node;
+    return listing.nodeCount++;
+}
+
+static int posixBeginListing(const Platform&, const char* folder, ListingOptions options,
+                             ListingState** made) {
+    ListingState* listing = static_cast<ListingState*>(calloc(1, sizeof(ListingState)));
+    *made = listing;
+    size_t length = strlen(folder) + 1;
+    if (!listing || pthread_mutex_init(&listing->lock, nullptr) != 0) {
+        free(listing);
+        return 0;
+    }
+    listing->nodeCount = SELECTED_FOLDER_NODE;
+    listing->oneFileSystem = options & STAY_ON_FILE_SYSTEM;
+    if (!reserveBytes(*listing, length) || !addNode(*listing, 0, 0)) {
+        free(listing->bytes);
+        free(listing);
+        return 0;
+    }
+    memcpy(listing->bytes, folder, length);
+    listing->used = length;
+    return 1;
+}
+
+static void closeChain(OpenChain& chain, int keep) {
+    while (chain.count > keep)
+        close(chain.descriptors[--chain.count]);
+}
+
+static void posixEndListing(const Platform&, ListingState* listing) {
+    while (OpenChain* chain = listing->chains) {
+        listing->chains = chain->next;
+        closeChain(*chain, 0);
+        free(chain);
+    }
+    pthread_mutex_destroy(&listing->lock);
+    free(listing->nodes);
+    free(listing->bytes);
+    free(listing);
+}
+
+static OpenChain* takeChain(ListingState& listing) {
+    pthread_mutex_lock(&listing.lock);
+    OpenChain* chain = listing.chains;
+    if (chain) listing.chains = chain->next;
+    pthread_mutex_unlock(&listing.lock);
+    return chain ? chain : static_cast<OpenChain*>(calloc(1, sizeof(OpenChain)));
+}
+
+static void giveBackChain(ListingState& listing, OpenChain* chain) {
+    pthread_mutex_lock(&listing.lock);
+    chain->next = listing.chains;
+    listing.chains = chain;
+    pthread_mutex_unlock(&listing.lock);
+}
+
+static int openBelow(int parent, const char* name) {
+    if (parent < 0) return open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Opens folder `index` by its name below the deepest folder above it that
+// `chain` holds, opening those between the same way and holding them too.
+static int openInChain(const ListingState& listing, OpenChain& chain, uint32_t index) {
+    uint32_t line[OPEN_DEPTH];
+    int depth = 0;
+    for (uint32_t at = index; at != 0; at = listing.nodes[at].parent) {
+        if (depth == OPEN_DEPTH) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        line[depth++] = at;
+    }
+    int held = 0;
+    while (held < chain.count && held < depth - 1 && chain.nodes[held] == line[depth - 1 - held])
+        ++held;
+    closeChain(chain, held);
+    for (int level = held;; ++level) {
+        uint32_t at = line[depth - 1 - level];
+        int descriptor = openBelow(level ? chain.descriptors[level - 1] : -1,
+                                   listing.bytes + listing.nodes[at].name);
+        if (descriptor < 0 || level == depth - 1) {
+            // The folder searched is held too, for the folders below it.
+            int kept = descriptor < 0 ? -1 : fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+            if (kept >= 0) {
+                chain.nodes[chain.count] = at;
+                chain.descriptors[chain.count++] = kept;
+            }
+            return descriptor;
+        }
+        chain.nodes[chain.count] = at;
+        chain.descriptors[chain.count++] = descriptor;
+    }
+}
+
+// Opens the folder of a search: by its node in a listing, else by its path.
+static bool openFolder(DirSearch* search) {
+    if (!search->listing) {
+        search->descriptor = openBelow(-1, search->path[0] ? search->path : ".");
+        return search->descriptor >= 0;
+    }
+    OpenChain* chain = takeChain(*search->listing);
+    if (!chain) return false;
+    search->descriptor = openInChain(*search->listing, *chain, search->node);
+    int reason = errno;
+    giveBackChain(*search->listing, chain);
+    errno = reason;
+    return search->descriptor >= 0;
+}
 
 // File systems that keep a folder's link count at 2 plus its subfolders.
 static bool linksCountFolders(int descriptor) {
@@ -99,118 +248,40 @@ static bool linksCountFolders(int descriptor) {
 #endif
 }
 
-static FolderRecord recordAt(uint32_t offset) {
-    FolderRecord record;
-    memcpy(&record, arena.bytes + offset, sizeof record);
-    return record;
-}
+// Only the fields an entry holds are asked for, which spares a network file
+// system the others.
+enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME };
 
-static uint32_t pathHash(const char* path, size_t length) {
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < length; ++i)
-        hash = (hash ^ static_cast<unsigned char>(path[i])) * 16777619u;
-    return hash;
-}
-
-// Whether the record at `offset` is that of the `length` bytes of `path`,
-// comparing name by name up to the record named by a full path.
-static bool recordMatches(uint32_t offset, const char* path, size_t length) {
-    for (;;) {
-        FolderRecord record = recordAt(offset);
-        const char* name = arena.bytes + offset + sizeof record;
-        if (record.parent == 0)
-            return record.nameLength == length && memcmp(name, path, length) == 0;
-        if (length < record.nameLength + 2) return false;
-        size_t parentLength = length - record.nameLength - 1;
-        if (path[parentLength] != '/' ||
-            memcmp(path + parentLength + 1, name, record.nameLength) != 0)
-            return false;
-        // The parent of "/usr" is "/" itself.
-        length = parentLength ? parentLength : 1;
-        offset = record.parent - 1;
+// Examines `name` in the folder. Returns 0 when it vanished before it could be
+// looked at; the search then passes over it.
+static int examine(int folder, const char* name, KeptDetails& details, unsigned char& kind) {
+    struct statx info;
+    details = KeptDetails();
+    if (statx(folder, name, AT_SYMLINK_NOFOLLOW, ENTRY_FIELDS, &info) != 0) {
+        if (errno == ENOENT) return 0;
+        // Listed but not examinable (a folder without search permission): kept,
+        // with an unknown length and time rather than made-up ones.
+        details.error = errno;
+        details.lastAccess = UNKNOWN_FILE_TIME;
+        details.lastWrite = UNKNOWN_FILE_TIME;
+        return 1;
     }
+    kind = S_ISDIR(info.stx_mode) ? DT_DIR : DT_REG;
+    details.attributes = S_ISDIR(info.stx_mode) ? FOLDER_ATTRIBUTE : 0;
+    uint64_t size = S_ISREG(info.stx_mode) || S_ISLNK(info.stx_mode) ? info.stx_size : 0;
+    details.sizeHigh = static_cast<uint32_t>(size >> 32);
+    details.sizeLow = static_cast<uint32_t>(size);
+    details.lastAccess = fileTimeFromUnix(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
+    details.lastWrite = fileTimeFromUnix(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
+    return 1;
 }
 
-// The slot of `path`: the one of its record, or the free one it would take.
-static uint32_t* slotOf(const char* path, size_t length, uint32_t hash) {
-    size_t mask = arena.slotCount - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        uint32_t slot = arena.slots[i];
-        if (slot == 0 || (recordAt(slot - 1).hash == hash && recordMatches(slot - 1, path, length)))
-            return &arena.slots[i];
-    }
-}
-
-static bool growSlots() {
-    size_t count = arena.slotCount ? arena.slotCount * 2 : 1024;
-    uint32_t* slots = static_cast<uint32_t*>(calloc(count, sizeof(uint32_t)));
-    if (!slots) return false;
-    for (size_t i = 0; i < arena.slotCount; ++i) {
-        uint32_t slot = arena.slots[i];
-        if (!slot) continue;
-        size_t j = recordAt(slot - 1).hash & (count - 1);
-        while (slots[j])
-            j = (j + 1) & (count - 1);
-        slots[j] = slot;
-    }
-    free(arena.slots);
-    arena.slots = slots;
-    arena.slotCount = count;
-    return true;
-}
-
-static bool reserveArena(size_t bytes) {
-    size_t needed = arena.used + bytes;
-    if (needed <= arena.capacity) return true;
-    if (needed > UINT32_MAX) return false;
-    size_t capacity = arena.capacity ? arena.capacity * 2 : 65536;
-    while (capacity < needed)
-        capacity *= 2;
-    char* grown = static_cast<char*>(realloc(arena.bytes, capacity));
-    if (!grown) return false;
-    arena.bytes = grown;
-    arena.capacity = capacity;
-    return true;
-}
-
-static void releaseArena() {
-    free(arena.bytes);
-    free(arena.slots);
-    if (arena.rootDescriptor >= 0) close(arena.rootDescriptor);
-    arena = {nullptr, 0, 0, nullptr, 0, 0, -1, ""};
-}
-
-// The record of `path`, or -1 when the walk did not read it.
-static int64_t findRecord(const char* path) {
-    if (arena.records == 0) return -1;
-    size_t length = strlen(path);
-    uint32_t slot = *slotOf(path, length, pathHash(path, length));
-    return slot ? static_cast<int64_t>(slot) - 1 : -1;
-}
-
-// The part of `folder` below the first `length` bytes of `path`, or null when
-// those do not name a folder above it.
-static const char* partBelow(const char* path, size_t length, const char* folder) {
-    if (length == 0 || strncmp(folder, path, length) != 0) return nullptr;
-    const char* rest = folder + length;
-    // Below "/" a name follows the root's own separator; elsewhere one comes first.
-    if (!(length == 1 && path[0] == '/')) {
-        if (*rest != '/') return nullptr;
-        ++rest;
-    }
-    return *rest ? rest : nullptr;
-}
-
-// `path` below the walk's first folder, relative to it; null when it is not below.
-static const char* belowRoot(const char* path) {
-    if (arena.rootDescriptor < 0) return nullptr;
-    return partBelow(arena.rootPath, strlen(arena.rootPath), path);
-}
-
-// The next record read from the folder into `buffer`; null at its end or on an error.
+// The next record read from the folder into `buffer`; null at its end (errno 0)
+// or on an error (errno its reason).
 static const struct dirent64* readRecord(int descriptor, char* buffer, size_t& used, size_t& at) {
     if (at >= used) {
         ssize_t read = getdents64(descriptor, buffer, READ_BUFFER);
+        if (read == 0) errno = 0;
         if (read <= 0) return nullptr;
         used = static_cast<size_t>(read);
         at = 0;
@@ -220,311 +291,173 @@ static const struct dirent64* readRecord(int descriptor, char* buffer, size_t& u
     return record;
 }
 
-// Reads the whole folder of a names-only search into a record of the arena.
-// Returns false, with the arena as it was and the folder read from its start
-// again, when the arena cannot hold it.
-static bool storeFolder(DirSearch* search, uint32_t parent, const char* name) {
-    size_t start = arena.used;
-    size_t nameLength = strlen(name);
-    bool stored = reserveArena(sizeof(FolderRecord) + nameLength);
-    if (stored) {
-        arena.used += sizeof(FolderRecord);
-        memcpy(arena.bytes + arena.used, name, nameLength);
-        arena.used += nameLength;
+// What a subfolder's link count tells, asked only where it is on the same device.
+static void learnSubfolder(ListingState& listing, uint32_t parent, int folder, const char* name,
+                           uint32_t child) {
+    if (!listing.nodes[parent].linksCountFolders) return;
+    struct stat info;
+    if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_dev != listing.nodes[parent].device)
+        return;
+    FolderNode& node = listing.nodes[child];
+    node.deviceKnown = true;
+    node.device = info.st_dev;
+    node.linksCountFolders = true;
+    node.withoutFolders = info.st_nlink == 2;
+}
+
+// With -x, whether subfolder `child` is a mount point, on another device than `parent`.
+static void noteOtherDevice(ListingState& listing, uint32_t parent, int folder, const char* name,
+                            uint32_t child) {
+    struct stat info;
+    if (listing.oneFileSystem && fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        info.st_dev != listing.nodes[parent].device)
+        listing.nodes[child].otherDevice = true;
+}
+
+// Keeps one entry of folder `parent`, with a node when it is a folder.
+static bool keepEntry(ListingState& listing, uint32_t parent, int folder, const char* name,
+                      unsigned char kind) {
+    KeptDetails details;
+    bool examined = kind == DT_UNKNOWN && !isDotEntry(name);
+    if (examined && !examine(folder, name, details, kind)) return true;
+    size_t length = strlen(name);
+    size_t size = sizeof(KeptEntry) + length + 1 + (examined ? sizeof details : 0);
+    if (!reserveBytes(listing, size)) return false;
+    uint32_t at = static_cast<uint32_t>(listing.used);
+    KeptEntry header = {0, kind, static_cast<uint8_t>(length), examined};
+    memcpy(listing.bytes + at + sizeof header, name, length + 1);
+    if (examined) memcpy(listing.bytes + at + sizeof header + length + 1, &details, sizeof details);
+    if (kind == DT_DIR && !isDotEntry(name)) {
+        header.node = addNode(listing, parent, static_cast<uint32_t>(at + sizeof header));
+        if (!header.node) return false;
+        learnSubfolder(listing, parent, folder, name, header.node);
+        noteOtherDevice(listing, parent, folder, name, header.node);
     }
-    size_t used = 0;
-    size_t at = 0;
-    while (stored) {
-        const struct dirent64* record = readRecord(search->descriptor, walkBuffer, used, at);
-        if (!record) break;
-        size_t length = strlen(record->d_name);
-        stored = reserveArena(2 + length);
-        if (!stored) break;
-        arena.bytes[arena.used] = static_cast<char>(record->d_type);
-        arena.bytes[arena.used + 1] = static_cast<char>(length);
-        memcpy(arena.bytes + arena.used + 2, record->d_name, length);
-        arena.used += 2 + length;
-    }
-    if (stored && (arena.records + 1) * 2 > arena.slotCount) stored = growSlots();
-    if (!stored) {
-        arena.used = start;
-        lseek(search->descriptor, 0, SEEK_SET);
-        return false;
-    }
-    size_t pathLength = strlen(search->path);
-    uint32_t hash = pathHash(search->path, pathLength);
-    FolderRecord header = {parent, hash, static_cast<uint32_t>(nameLength),
-                           static_cast<uint32_t>(arena.used - start - sizeof header - nameLength)};
-    memcpy(arena.bytes + start, &header, sizeof header);
-    search->record = static_cast<uint32_t>(start);
-    search->stored = true;
-    search->at = static_cast<uint32_t>(start + sizeof header + nameLength);
-    search->end = static_cast<uint32_t>(arena.used);
-    *slotOf(search->path, pathLength, hash) = static_cast<uint32_t>(start) + 1;
-    ++arena.records;
+    memcpy(listing.bytes + at, &header, sizeof header);
+    listing.used += size;
     return true;
 }
 
-static void noteSubfolder(DirSearch* search, const char* name) {
-    knownOnDevice[0] = '\0';
-    if (!search->linksCountFolders || isDotEntry(name)) return;
-    struct stat info;
-    if (fstatat(search->descriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISDIR(info.st_mode) || info.st_dev != search->device)
-        return;
-    joinPath(knownOnDevice, sizeof knownOnDevice, search->path, name);
-    knownWithoutFolders = info.st_nlink == 2;
-}
-
-void keepWalkOnFileSystem(bool keep) {
-    walkOnOneFileSystem = keep;
-}
-
-// Whether the walk may go into the subfolder `name`: with -x, not when it is on
-// another device than its parent, which is then told as left out.
-static bool walkMayEnter(DirSearch* search, const char* name) {
-    struct stat info;
-    if (!walkOnOneFileSystem || isDotEntry(name) ||
-        fstatat(search->descriptor, name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        info.st_dev == search->device)
-        return true;
-    char path[2 * PATH_BUFFER];
-    joinPath(path, sizeof path, search->path, name);
-    platform.noteIncomplete(nullptr, INCOMPLETE_OTHER_FILE_SYSTEM, path, 0);
-    return false;
-}
-
-// Only the fields an entry holds are asked for, which spares a network file
-// system the others.
-enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME };
-
-static void fillFromStatx(const struct statx& info, DirEntry* entry) {
-    entry->attributes = S_ISDIR(info.stx_mode) ? FOLDER_ATTRIBUTE : 0;
-    uint64_t size = S_ISREG(info.stx_mode) || S_ISLNK(info.stx_mode) ? info.stx_size : 0;
-    entry->sizeHigh = static_cast<uint32_t>(size >> 32);
-    entry->sizeLow = static_cast<uint32_t>(size);
-    entry->lastAccess = fileTimeFromUnix(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
-    entry->lastWrite = fileTimeFromUnix(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
-}
-
-// Fills `entry` from a name and its kind as the folder gives it. Returns 0 for
-// an entry that vanished before it could be looked at, which the search then
-// passes over.
-static int fillEntry(DirSearch* search, const char* name, size_t length, unsigned char kind,
-                     DirEntry* entry) {
-    memcpy(entry->name, name, length);
-    entry->name[length] = '\0';
-    memset(&entry->lastAccess, 0, sizeof entry->lastAccess);
-    memset(&entry->lastWrite, 0, sizeof entry->lastWrite);
-    entry->sizeHigh = 0;
-    entry->sizeLow = 0;
-    entry->detailsError = 0;
-    entry->attributes = kind == DT_DIR ? FOLDER_ATTRIBUTE : 0;
-    // The kind from the folder spares a stat where nothing else is needed.
-    bool kindKnown = kind != DT_UNKNOWN;
-    if (kindKnown && search->detail == SEARCH_KINDS_ONLY) {
-        if (kind == DT_DIR) noteSubfolder(search, entry->name);
-        return kind != DT_DIR || walkMayEnter(search, entry->name);
+// Reads folder `index` whole into its node. Returns false, with nothing kept,
+// when the read fails or memory runs out (errno): a folder cut short is never
+// kept as if whole.
+static bool readIntoNode(ListingState& listing, uint32_t index, int folder) {
+    FolderNode& node = listing.nodes[index];
+    if (!node.deviceKnown) {
+        struct stat info;
+        if (fstat(folder, &info) != 0) return false;
+        const FolderNode* parent = node.parent ? &listing.nodes[node.parent] : nullptr;
+        // The kind of file system goes with the device: asked once for each.
+        node.linksCountFolders = parent && parent->device == info.st_dev
+                                     ? parent->linksCountFolders
+                                     : linksCountFolders(folder);
+        node.device = info.st_dev;
+        node.deviceKnown = true;
     }
-    if (kindKnown && kind == DT_DIR) return 1;
-    if (isDotEntry(entry->name)) return 1;
-    struct statx info;
-    if (statx(search->descriptor, entry->name, AT_SYMLINK_NOFOLLOW, ENTRY_FIELDS, &info) == 0) {
-        fillFromStatx(info, entry);
-        return search->detail != SEARCH_KINDS_ONLY || !S_ISDIR(info.stx_mode) ||
-               walkMayEnter(search, entry->name);
+    size_t start = listing.used;
+    uint32_t nodesBefore = listing.nodeCount;
+    char buffer[READ_BUFFER];
+    size_t used = 0;
+    size_t at = 0;
+    for (;;) {
+        const struct dirent64* record = readRecord(folder, buffer, used, at);
+        if (!record && errno == 0) break;
+        if (!record || !keepEntry(listing, index, folder, record->d_name, record->d_type)) {
+            if (record) errno = ENOMEM;
+            listing.used = start;
+            listing.nodeCount = nodesBefore;
+            return false;
+        }
     }
-    if (errno == ENOENT) return 0;
-    // Listed but not examinable (a folder without search permission): keep the
-    // entry, with an unknown length and time rather than made-up ones.
-    entry->detailsError = errno;
-    entry->lastAccess = UNKNOWN_FILE_TIME;
-    entry->lastWrite = UNKNOWN_FILE_TIME;
+    listing.nodes[index].entries = static_cast<uint32_t>(start);
+    listing.nodes[index].entriesEnd = static_cast<uint32_t>(listing.used);
+    listing.nodes[index].read = true;
+    return true;
+}
+
+// Fills `entry` with a name and what is known of it, examining it where a
+// search of files needs what the folder did not tell. Returns 0 for an entry
+// that vanished.
+static int fillEntry(DirSearch* search, const char* name, unsigned char kind,
+                     const KeptDetails* kept, uint32_t node, DirEntry* entry) {
+    size_t length = strnlen(name, NAME_MAX);
+    memcpy(entry->name, name, length + 1);
+    memcpy(entry->realName, name, length + 1);
+    entry->node = node;
+    KeptDetails details = KeptDetails();
+    bool needed = search->detail == SEARCH_FULL ? kind != DT_DIR : kind == DT_UNKNOWN;
+    if (kept) {
+        details = *kept;
+    } else if (needed && !isDotEntry(name)) {
+        if (search->descriptor < 0 && !openFolder(search)) return -1;
+        if (!examine(search->descriptor, name, details, kind)) return 0;
+    }
+    if (kind == DT_DIR || isDotEntry(name)) details.attributes = FOLDER_ATTRIBUTE;
+    entry->attributes = details.attributes;
+    entry->sizeHigh = details.sizeHigh;
+    entry->sizeLow = details.sizeLow;
+    entry->lastAccess = details.lastAccess;
+    entry->lastWrite = details.lastWrite;
+    entry->detailsError = details.error;
+    if (node && search->detail == SEARCH_KINDS_ONLY && search->listing->nodes[node].otherDevice)
+        entry->detailsError = EXDEV;
     return 1;
 }
 
-// The next name of the search and its kind; false when none is left.
-static bool nextName(DirSearch* search, const char*& name, size_t& length, unsigned char& kind) {
-    if (search->stored) {
-        if (search->at >= search->end) return false;
-        const char* bytes = arena.bytes + search->at;
-        kind = static_cast<unsigned char>(bytes[0]);
-        length = static_cast<unsigned char>(bytes[1]);
-        name = bytes + 2;
-        search->at += static_cast<uint32_t>(2 + length);
-        return true;
-    }
-    const struct dirent64* record =
-        readRecord(search->descriptor, search->buffer, search->bufferUsed, search->bufferAt);
-    if (!record) return false;
-    name = record->d_name;
-    length = strnlen(name, NAME_MAX);
-    kind = record->d_type;
-    return true;
-}
-
-static int posixFindNext(DirSearch* search, DirEntry* entry) {
-    if (search->descriptor < 0) return 0;
-    const char* name;
-    size_t length;
-    unsigned char kind;
-    while (nextName(search, name, length, kind)) {
-        if (fillEntry(search, name, length, kind, entry)) return 1;
-    }
-    return 0;
-}
-
-// A names-only search of a folder that is not known to hold no folder: opened
-// below the search of its parent when that is still open, read whole into the
-// arena, and kept open while the walk goes below it.
-static bool startWalkSearch(DirSearch* search, const char* folder, bool onParentDevice) {
-    if (!copyText(search->path, sizeof search->path, folder)) return false;
-    DirSearch* parent = innermostWalk;
-    const char* name = nullptr;
-    if (parent) {
-        size_t length = strlen(parent->path);
-        bool rootParent = length == 1 && parent->path[0] == '/';
-        if (length > 0 && strncmp(folder, parent->path, length) == 0 &&
-            (rootParent || folder[length] == '/')) {
-            name = folder + length + (rootParent ? 0 : 1);
-            if (!name[0] || strchr(name, '/')) name = nullptr;
+// The next entry of the search: a SearchStep.
+static int nextEntry(DirSearch* search, DirEntry* entry) {
+    for (;;) {
+        int filled;
+        if (search->kept) {
+            if (search->at >= search->end) return SEARCH_END;
+            const char* bytes = search->listing->bytes + search->at;
+            KeptEntry header;
+            memcpy(&header, bytes, sizeof header);
+            const char* name = bytes + sizeof header;
+            KeptDetails details;
+            if (header.examined) memcpy(&details, name + header.nameLength + 1, sizeof details);
+            search->at += static_cast<uint32_t>(sizeof header + header.nameLength + 1 +
+                                                (header.examined ? sizeof details : 0));
+            filled = fillEntry(search, name, header.kind, header.examined ? &details : nullptr,
+                               header.node, entry);
+        } else {
+            const struct dirent64* record = readRecord(search->descriptor, search->buffer,
+                                                       search->bufferUsed, search->bufferAt);
+            if (!record) return errno ? SEARCH_ERROR : SEARCH_END;
+            filled = fillEntry(search, record->d_name, record->d_type, nullptr, 0, entry);
         }
-    } else {
-        // A new walk: the folders of the one before are no longer needed.
-        releaseArena();
+        if (filled < 0) return SEARCH_ERROR;
+        if (filled > 0) return SEARCH_ENTRY;
     }
-    if (name)
-        search->descriptor =
-            openat(parent->descriptor, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    else
-        search->descriptor = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (search->descriptor < 0) return false;
-    if (!parent && copyText(arena.rootPath, sizeof arena.rootPath, folder))
-        arena.rootDescriptor = fcntl(search->descriptor, F_DUPFD_CLOEXEC, 0);
-    struct stat info;
-    if (onParentDevice && parent) {
-        search->device = parent->device;
-        search->linksCountFolders = true;
-    } else if (fstat(search->descriptor, &info) == 0) {
-        // The kind of file system goes with the device: asked once for each.
-        search->device = info.st_dev;
-        search->linksCountFolders = parent && parent->device == info.st_dev
-                                        ? parent->linksCountFolders
-                                        : linksCountFolders(search->descriptor);
-    }
-    // A record is named within its parent's only when the parent has one.
-    bool named = name && parent->stored;
-    if (!storeFolder(search, named ? parent->record + 1 : 0, named ? name : folder)) {
-        search->buffer = static_cast<char*>(malloc(READ_BUFFER));
-        if (!search->buffer) return false;
-    }
-    search->outer = parent;
-    innermostWalk = search;
-    return true;
 }
 
-// Each thread keeps the folder of its last file search open, and those above
-// it, each a prefix of `path`: the folders come in the report's order, so the
-// next one is mostly below one of them and is opened by its name there, which
-// on a network share is one lookup rather than one for each of its path's
-// names. The descriptors close when the thread ends or the listing's searches
-// are over.
-enum { OPEN_DEPTH = 8 };
-
-struct OpenFolders {
-    char path[PATH_BUFFER];
-    int count;
-    size_t lengths[OPEN_DEPTH];
-    int descriptors[OPEN_DEPTH];
-};
-
-static pthread_key_t openFoldersKey;
-static pthread_once_t openFoldersOnce = PTHREAD_ONCE_INIT;
-static bool openFoldersReady;
-
-static void closeOpenFolders(void* held) {
-    OpenFolders* folders = static_cast<OpenFolders*>(held);
-    for (int i = 0; i < folders->count; ++i)
-        close(folders->descriptors[i]);
-    free(folders);
-}
-
-static void makeOpenFoldersKey() {
-    openFoldersReady = pthread_key_create(&openFoldersKey, closeOpenFolders) == 0;
-}
-
-static OpenFolders* threadOpenFolders() {
-    pthread_once(&openFoldersOnce, makeOpenFoldersKey);
-    if (!openFoldersReady) return nullptr;
-    OpenFolders* folders = static_cast<OpenFolders*>(pthread_getspecific(openFoldersKey));
-    if (folders) return folders;
-    folders = static_cast<OpenFolders*>(calloc(1, sizeof(OpenFolders)));
-    if (folders && pthread_setspecific(openFoldersKey, folders) != 0) {
-        free(folders);
-        return nullptr;
+// Starts the search: the folder's kept entries when the walk read it, else the
+// walk's reading of it, else the folder read now.
+static bool startSearch(DirSearch* search) {
+    ListingState* listing = search->listing;
+    FolderNode* node = listing ? &listing->nodes[search->node] : nullptr;
+    if (!node || !node->read) {
+        if (!openFolder(search)) return false;
+        if (node && search->detail == SEARCH_KINDS_ONLY) {
+            if (!readIntoNode(*listing, search->node, search->descriptor)) return false;
+            node = &listing->nodes[search->node];
+            // Its entries are kept; its folders are opened through the chain.
+            close(search->descriptor);
+            search->descriptor = -1;
+        }
     }
-    return folders;
-}
-
-static void releaseOpenFolders() {
-    if (!openFoldersReady) return;
-    OpenFolders* folders = static_cast<OpenFolders*>(pthread_getspecific(openFoldersKey));
-    if (!folders) return;
-    pthread_setspecific(openFoldersKey, nullptr);
-    closeOpenFolders(folders);
-}
-
-static int openFileFolder(const char* folder) {
-    OpenFolders* folders = threadOpenFolders();
-    const char* rest = nullptr;
-    int descriptor;
-    if (folders) {
-        while (folders->count > 0 &&
-               !(rest = partBelow(folders->path, folders->lengths[folders->count - 1], folder)))
-            close(folders->descriptors[--folders->count]);
-    }
-    if (rest) {
-        descriptor = openat(folders->descriptors[folders->count - 1], rest,
-                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    } else if ((rest = belowRoot(folder))) {
-        descriptor =
-            openat(arena.rootDescriptor, rest, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    } else {
-        descriptor = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    }
-    if (descriptor < 0 || !folders || folders->count == OPEN_DEPTH) return descriptor;
-    size_t length = strlen(folder);
-    if (length == 0 || length >= sizeof folders->path) return descriptor;
-    int kept = fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
-    if (kept < 0) return descriptor;
-    memcpy(folders->path, folder, length + 1);
-    folders->lengths[folders->count] = length;
-    folders->descriptors[folders->count++] = kept;
-    return descriptor;
-}
-
-// A search of a folder's files: its names from the walk's record when there is
-// one, else read now; the folder is opened below the walk's first one.
-static bool startFileSearch(DirSearch* search, const char* folder) {
-    search->descriptor = openFileFolder(folder);
-    if (search->descriptor < 0) return false;
-    int64_t record = findRecord(folder);
-    if (record >= 0) {
-        FolderRecord header = recordAt(static_cast<uint32_t>(record));
-        search->stored = true;
-        search->at = static_cast<uint32_t>(record + sizeof header + header.nameLength);
-        search->end = search->at + header.entryBytes;
+    if (node && node->read) {
+        search->kept = true;
+        search->at = node->entries;
+        search->end = node->entriesEnd;
         return true;
     }
     search->buffer = static_cast<char*>(malloc(READ_BUFFER));
     return search->buffer != nullptr;
 }
 
-static void posixFindClose(DirSearch* search) {
-    if (search->detail == SEARCH_KINDS_ONLY) {
-        knownOnDevice[0] = '\0';
-        if (innermostWalk == search) innermostWalk = search->outer;
-    }
+static void closeSearch(DirSearch* search) {
     if (search->descriptor >= 0) close(search->descriptor);
     free(search->buffer);
     free(search);
@@ -534,61 +467,92 @@ static void posixFindClose(DirSearch* search) {
 static DirSearch* dotAlone(DirSearch* search, DirEntry* entry) {
     *entry = DirEntry();
     copyText(entry->name, sizeof entry->name, ".");
+    copyText(entry->realName, sizeof entry->realName, ".");
     entry->attributes = FOLDER_ATTRIBUTE;
+    search->kept = true;
+    search->at = search->end = 0;
     return search;
 }
 
-static DirSearch* posixFindFirst(const char* folder, SearchDetail detail, DirEntry* entry) {
-    // Only the walk's searches use the note and the arena's writing, so
-    // searches of files may run on several threads at once.
-    bool onDevice = false;
-    if (detail == SEARCH_KINDS_ONLY) {
-        onDevice = folder[0] && strcmp(folder, knownOnDevice) == 0;
-        knownOnDevice[0] = '\0';
-    }
-    bool withoutFolders = onDevice && knownWithoutFolders;
+static DirSearch* posixFindFirst(const Platform&, const SearchFolder& folder, SearchDetail detail,
+                                 DirEntry* entry) {
     DirSearch* search = static_cast<DirSearch*>(calloc(1, sizeof(DirSearch)));
     if (!search) return nullptr;
+    search->listing = folder.node ? folder.listing : nullptr;
+    search->node = folder.node;
     search->detail = detail;
     search->descriptor = -1;
-    if (withoutFolders) return dotAlone(search, entry);
+    search->path = folder.path;
+    // The walk need not read a folder known to hold no folder.
+    if (search->listing && detail == SEARCH_KINDS_ONLY &&
+        search->listing->nodes[folder.node].withoutFolders)
+        return dotAlone(search, entry);
     errno = 0;
-    bool started = detail == SEARCH_KINDS_ONLY ? startWalkSearch(search, folder, onDevice)
-                                               : startFileSearch(search, folder);
-    if (started && posixFindNext(search, entry)) return search;
+    int step = startSearch(search) ? nextEntry(search, entry) : SEARCH_ERROR;
+    if (step == SEARCH_ENTRY) return search;
     // The end of a folder that has not even "." is an empty folder; an error is not.
-    if (started && errno == 0) return dotAlone(search, entry);
+    if (step == SEARCH_END) return dotAlone(search, entry);
     int reason = errno ? errno : EIO;
-    posixFindClose(search);
+    closeSearch(search);
     errno = reason;
     return nullptr;
 }
 
-static void posixShowMessage(DialogHandle, const UserMessage& message, int reason) {
+static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
+    return nextEntry(search, entry);
+}
+
+static void posixFindClose(const Platform&, DirSearch* search) {
+    closeSearch(search);
+}
+
+static int posixShowName(const Platform&, const char* real, char* shown, size_t capacity) {
+    return copyText(shown, capacity, real);
+}
+
+// The real path of a node: the selected folder's path, then the names down.
+static int posixRealPath(const Platform&, const SearchFolder& folder, char* out, size_t capacity) {
+    if (!folder.listing || !folder.node) return copyText(out, capacity, folder.path);
+    const ListingState& listing = *folder.listing;
+    uint32_t line[OPEN_DEPTH];
+    int depth = 0;
+    for (uint32_t at = folder.node; at != 0 && depth < OPEN_DEPTH; at = listing.nodes[at].parent)
+        line[depth++] = at;
+    int fits = copyText(out, capacity, "");
+    while (fits && depth > 0) {
+        const char* name = listing.bytes + listing.nodes[line[--depth]].name;
+        if (out[0] && strcmp(out, "/") != 0) fits = appendText(out, capacity, "/", 1);
+        fits = fits && appendText(out, capacity, name, strlen(name));
+    }
+    return fits;
+}
+
+static int posixFileTimeToCalendar(const Platform&, FileTime time, CalendarTime* calendar) {
+    return calendarFromFileTime(time, calendar);
+}
+
+static void posixShowMessage(const Platform&, DialogHandle, const UserMessage& message,
+                             int reason) {
     if (reason)
         fprintf(stderr, "%s: %s: %s\n", message.caption, message.text, strerror(reason));
     else
         fprintf(stderr, "%s: %s\n", message.caption, message.text);
 }
 
-static void posixEndDialog(DialogHandle, int) {}
+static void posixEndDialog(const Platform&, DialogHandle, int) {}
 
-static void posixNoteIncomplete(DialogHandle, IncompleteKind, const char*, int) {}
+static void posixNoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*,
+                                const char*, int) {}
 
-// The end of a listing's searches frees what the walk kept.
-static void posixExpectSearches(const FolderEntry*, int32_t count) {
-    if (count > 0) return;
-    releaseArena();
-    releaseOpenFolders();
-}
+static void posixExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
 
-const Platform defaultPlatform = {
-    posixFindFirst,   posixFindNext,    posixFindClose,      calendarFromFileTime,
-    posixShowMessage, posixEndDialog,   posixNoteIncomplete, runtimeReallocate,
-    stdioOpenReport,  stdioWriteReport, stdioCloseReport,    posixExpectSearches,
+const Platform systemPlatform = {
+    nullptr,           nullptr,          posixBeginListing, posixEndListing,
+    posixShowName,     posixRealPath,    posixFindFirst,    posixFindNext,
+    posixFindClose,    posixFileTimeToCalendar, runtimeTextColumns, posixShowMessage,
+    posixEndDialog,    posixNoteIncomplete, runtimeReallocate, stdioOpenReport,
+    stdioWriteReport,  stdioCloseReport, posixExpectSearches,
 };
-
-Platform platform = defaultPlatform;
 
 // Appends the components of `path` to the absolute path in `work`, resolving
 // "." and ".." by name, as a shell's logical path does. Returns 0 as soon as a

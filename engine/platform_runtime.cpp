@@ -2,8 +2,9 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
-void* runtimeReallocate(void* block, size_t bytes) {
+void* runtimeReallocate(const Platform&, void* block, size_t bytes) {
     if (bytes == 0) {
         free(block);
         return nullptr;
@@ -11,16 +12,20 @@ void* runtimeReallocate(void* block, size_t bytes) {
     return realloc(block, bytes);
 }
 
+size_t runtimeTextColumns(const Platform&, const char* text) {
+    return strlen(text);
+}
+
 // Binary mode: the writer puts CR LF itself, so every platform writes the same bytes.
-ReportFile* stdioOpenReport(const char* name) {
+ReportFile* stdioOpenReport(const Platform&, const char* name) {
     return reinterpret_cast<ReportFile*>(fopen(name, "wb"));
 }
 
-int stdioWriteReport(ReportFile* file, const char* bytes, size_t length) {
+int stdioWriteReport(const Platform&, ReportFile* file, const char* bytes, size_t length) {
     return fwrite(bytes, 1, length, reinterpret_cast<FILE*>(file)) == length;
 }
 
-int stdioCloseReport(ReportFile* file) {
+int stdioCloseReport(const Platform&, ReportFile* file) {
     FILE* stream = reinterpret_cast<FILE*>(file);
     bool flushed = fflush(stream) == 0 && !ferror(stream);
     bool closed = fclose(stream) == 0;

@@ -1,14 +1,16 @@
-// The share of the platform layer that the C runtime gives on every system:
-// memory blocks and binary-mode report files. Both platform tables use these.
+// The share of the system's layer that the C runtime gives on every system:
+// memory blocks, widths of 8-bit names and binary-mode report files. Both
+// system layers use these.
 #pragma once
 
 #include <stddef.h>
 
-struct ReportFile;
+#include "platform.h"
 
-// realloc, with a size of 0 freeing the block.
-void* runtimeReallocate(void* block, size_t bytes);
+void* runtimeReallocate(const Platform& self, void* block, size_t bytes);
+// One column a byte.
+size_t runtimeTextColumns(const Platform& self, const char* text);
 
-ReportFile* stdioOpenReport(const char* name);
-int stdioWriteReport(ReportFile* file, const char* bytes, size_t length);
-int stdioCloseReport(ReportFile* file);
+ReportFile* stdioOpenReport(const Platform& self, const char* name);
+int stdioWriteReport(const Platform& self, ReportFile* file, const char* bytes, size_t length);
+int stdioCloseReport(const Platform& self, ReportFile* file);

@@ -18,29 +18,24 @@ const char PATH_SEPARATOR = '\\';
 
 struct DirSearch {
     HANDLE handle; // INVALID_HANDLE_VALUE: a folder that holds no entry at all
-    char folder[PATH_BUFFER];
 };
 
-// Folders that no ANSI path reaches (their name has no ANSI form and the
-// volume keeps no short names): their searches fail, as for any folder that
-// cannot be read. Rare, so a plain list.
-static char (*unreachable)[PATH_BUFFER];
-static size_t unreachableCount;
-
-static bool isUnreachable(const char* folder) {
-    for (size_t i = 0; i < unreachableCount; ++i) {
-        if (strcmp(unreachable[i], folder) == 0) return true;
-    }
-    return false;
+// The system keeps a listing's state itself: there is none to keep here.
+static int win32BeginListing(const Platform&, const char*, ListingOptions, ListingState** made) {
+    *made = nullptr;
+    return 1;
 }
 
-static void noteUnreachable(const char* folder, const char* name) {
-    char path[PATH_BUFFER];
-    if (!joinPath(path, sizeof path, folder, name) || isUnreachable(path)) return;
-    void* grown = realloc(unreachable, (unreachableCount + 1) * sizeof *unreachable);
-    if (!grown) return;
-    unreachable = static_cast<char(*)[PATH_BUFFER]>(grown);
-    copyText(unreachable[unreachableCount++], PATH_BUFFER, path);
+static void win32EndListing(const Platform&, ListingState*) {}
+
+// ANSI names are the system's own: shown as they are.
+static int win32ShowName(const Platform&, const char* real, char* shown, size_t capacity) {
+    return copyText(shown, capacity, real);
+}
+
+static int win32RealPath(const Platform&, const SearchFolder& folder, char* out,
+                         size_t capacity) {
+    return copyText(out, capacity, folder.path);
 }
 
 static FileTime fromFiletime(const FILETIME& time) {
@@ -87,23 +82,27 @@ static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
 }
 
 // Files keep the ANSI name; a folder whose ANSI name would lead nowhere, or to
-// another folder, goes by its short name, which is a real path to it.
-static void fillEntry(const DirSearch* search, const WIN32_FIND_DATAW& data, DirEntry* entry) {
+// another folder, goes by its short name, which is a real path to it. Without
+// one (a volume that keeps no short names) no ANSI path reaches the folder: it
+// is a folder that cannot be read.
+static void fillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
     entry->attributes = listedAttributes(data.dwFileAttributes, data.dwReserved0);
     entry->detailsError = 0;
     entry->sizeHigh = data.nFileSizeHigh;
     entry->sizeLow = data.nFileSizeLow;
     entry->lastAccess = fromFiletime(data.ftLastAccessTime);
     entry->lastWrite = fromFiletime(data.ftLastWriteTime);
-    if (ansiName(data.cFileName, entry->name, sizeof entry->name)) return;
-    if (!(entry->attributes & FOLDER_ATTRIBUTE)) return;
-    char shortName[16];
-    if (data.cAlternateFileName[0] &&
-        ansiName(data.cAlternateFileName, shortName, sizeof shortName)) {
-        copyText(entry->name, sizeof entry->name, shortName);
-        return;
+    entry->node = 0;
+    bool reaches = ansiName(data.cFileName, entry->name, sizeof entry->name);
+    if (!reaches && (entry->attributes & FOLDER_ATTRIBUTE)) {
+        char shortName[16];
+        if (data.cAlternateFileName[0] &&
+            ansiName(data.cAlternateFileName, shortName, sizeof shortName))
+            copyText(entry->name, sizeof entry->name, shortName);
+        else
+            entry->detailsError = ENOENT;
     }
-    noteUnreachable(search->folder, entry->name);
+    copyText(entry->realName, sizeof entry->realName, entry->name);
 }
 
 // Whether `folder`, whose search found no entry, is a folder that exists: a
@@ -117,12 +116,10 @@ static bool isEmptyFolder(const char* folder) {
 }
 
 // The search reports every detail at once, so `detail` changes nothing here.
-static DirSearch* win32FindFirst(const char* folder, SearchDetail, DirEntry* entry) {
+static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, SearchDetail,
+                                 DirEntry* entry) {
+    const char* folder = where.path;
     char pattern[PATH_BUFFER] = "";
-    if (isUnreachable(folder)) {
-        errno = ENOENT;
-        return nullptr;
-    }
     wchar_t widePattern[PATH_BUFFER];
     if (!copyText(pattern, sizeof pattern, folder) ||
         !appendText(pattern, sizeof pattern, "\\*.*", 4) ||
@@ -135,38 +132,47 @@ static DirSearch* win32FindFirst(const char* folder, SearchDetail, DirEntry* ent
         errno = ENOMEM;
         return nullptr;
     }
-    copyText(search->folder, sizeof search->folder, folder);
     WIN32_FIND_DATAW data;
     search->handle = FindFirstFileW(widePattern, &data);
     if (search->handle != INVALID_HANDLE_VALUE) {
-        fillEntry(search, data, entry);
+        fillEntry(data, entry);
         return search;
     }
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND && isEmptyFolder(folder)) {
         *entry = DirEntry();
         copyText(entry->name, sizeof entry->name, ".");
+        copyText(entry->realName, sizeof entry->realName, ".");
         entry->attributes = FOLDER_ATTRIBUTE;
         return search;
     }
     free(search);
-    errno = errnoOfWindowsError(error);
+    // A file is no folder to search, whatever the pattern's failure says.
+    DWORD attributes = GetFileAttributesA(folder);
+    bool file = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    errno = file ? ENOTDIR : errnoOfWindowsError(error);
     return nullptr;
 }
 
-static int win32FindNext(DirSearch* search, DirEntry* entry) {
+static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
     WIN32_FIND_DATAW data;
-    if (search->handle == INVALID_HANDLE_VALUE || !FindNextFileW(search->handle, &data)) return 0;
-    fillEntry(search, data, entry);
-    return 1;
+    if (search->handle == INVALID_HANDLE_VALUE) return SEARCH_END;
+    if (!FindNextFileW(search->handle, &data)) {
+        DWORD error = GetLastError();
+        if (error == ERROR_NO_MORE_FILES) return SEARCH_END;
+        errno = errnoOfWindowsError(error);
+        return SEARCH_ERROR;
+    }
+    fillEntry(data, entry);
+    return SEARCH_ENTRY;
 }
 
-static void win32FindClose(DirSearch* search) {
+static void win32FindClose(const Platform&, DirSearch* search) {
     if (search->handle != INVALID_HANDLE_VALUE) FindClose(search->handle);
     free(search);
 }
 
-static int win32FileTimeToCalendar(FileTime time, CalendarTime* calendar) {
+static int win32FileTimeToCalendar(const Platform&, FileTime time, CalendarTime* calendar) {
     FILETIME fileTime = {time.low, time.high};
     SYSTEMTIME system;
     if (!FileTimeToSystemTime(&fileTime, &system)) return 0;
@@ -180,27 +186,27 @@ static int win32FileTimeToCalendar(FileTime time, CalendarTime* calendar) {
 }
 
 // The box tells the system's own text; the reason is for the command line.
-static void win32ShowMessage(DialogHandle owner, const UserMessage& message, int) {
+static void win32ShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
+                             int) {
     MessageBoxA(static_cast<HWND>(owner), message.text, message.caption, MB_OK);
 }
 
-static void win32EndDialog(DialogHandle owner, int result) {
+static void win32EndDialog(const Platform&, DialogHandle owner, int result) {
     EndDialog(static_cast<HWND>(owner), result);
 }
 
-static void win32NoteIncomplete(DialogHandle, IncompleteKind, const char*, int) {}
+static void win32NoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*,
+                                const char*, int) {}
 
-static void win32ExpectSearches(const FolderEntry*, int32_t) {}
+static void win32ExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
 
-const Platform defaultPlatform = {
-    win32FindFirst,   win32FindNext,    win32FindClose,      win32FileTimeToCalendar,
-    win32ShowMessage, win32EndDialog,   win32NoteIncomplete, runtimeReallocate,
-    stdioOpenReport,  stdioWriteReport, stdioCloseReport,    win32ExpectSearches,
+const Platform systemPlatform = {
+    nullptr,          nullptr,          win32BeginListing,  win32EndListing,
+    win32ShowName,    win32RealPath,    win32FindFirst,     win32FindNext,
+    win32FindClose,   win32FileTimeToCalendar, runtimeTextColumns, win32ShowMessage,
+    win32EndDialog,   win32NoteIncomplete, runtimeReallocate, stdioOpenReport,
+    stdioWriteReport, stdioCloseReport, win32ExpectSearches,
 };
-
-Platform platform = defaultPlatform;
-
-void keepWalkOnFileSystem(bool) {}
 
 int fullPath(const char* path, char* out, size_t capacity) {
     DWORD length = GetFullPathNameA(path, static_cast<DWORD>(capacity), out, nullptr);

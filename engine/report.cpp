@@ -5,12 +5,13 @@
 
 #include "file_scan.h"
 #include "folder_walk.h"
+#include "listing_summary.h"
 #include "messages.h"
 #include "text.h"
 
 static void flush(ReportWriter& report) {
     if (report.used > 0 && !report.failed &&
-        !platform.writeReport(report.file, report.buffer, report.used)) {
+        !report.platform->writeReport(*report.platform, report.file, report.buffer, report.used)) {
         report.failed = true;
         report.failure = errno;
     }
@@ -108,7 +109,7 @@ static char* twoDigits(char* text, int value) {
 // whole, then put once.
 static void putLastWrite(ReportWriter& report, FileTime time) {
     CalendarTime c;
-    if (!platform.fileTimeToCalendar(time, &c)) {
+    if (!report.platform->fileTimeToCalendar(*report.platform, time, &c)) {
         putText(report, "--/--/---- --:--:--");
         return;
     }
@@ -133,13 +134,15 @@ static void putLastWrite(ReportWriter& report, FileTime time) {
 
 void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
                   int32_t levels) {
+    const Platform& platform = *job.platform;
     putRepeated(report, "... ", 4, levels);
     if (job.options & SHOW_TYPE) {
         putName(report, file.type, strlen(file.type));
-        putSpaces(report, 6 - static_cast<int64_t>(textColumns(file.type)));
+        putSpaces(report, 6 - static_cast<int64_t>(platform.textColumns(platform, file.type)));
     }
     putName(report, file.name, strlen(file.name));
-    putSpaces(report, job.widestName - static_cast<int64_t>(textColumns(file.name)));
+    putSpaces(report,
+              job.widestName - static_cast<int64_t>(platform.textColumns(platform, file.name)));
     put(report, "  ", 2);
     if (job.options & SHOW_LENGTH) {
         if (file.attributes & DETAILS_UNKNOWN) {
@@ -165,32 +168,34 @@ static void putHeaderTitles(ReportWriter& report, const ListingJob& job, const c
     putLineEnds(report, 2);
 }
 
-static int32_t openReport(DialogHandle dialog, ReportWriter& report) {
+static int32_t openReport(DialogHandle dialog, const Platform& platform, ReportWriter& report) {
+    report.platform = &platform;
     report.used = 0;
     report.failed = false;
     report.failure = 0;
-    report.file = platform.openReport(REPORT_FILE_NAME);
+    report.file = platform.openReport(platform, REPORT_FILE_NAME);
     if (report.file) return 0;
-    platform.showMessage(dialog, CANNOT_OPEN_REPORT, errno);
-    platform.endDialog(dialog, 0);
+    platform.showMessage(platform, dialog, CANNOT_OPEN_REPORT, errno);
+    platform.endDialog(platform, dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
 // A report that could not be written whole is a failure, not a listing.
 static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
+    const Platform& platform = *report.platform;
     flush(report);
-    bool closed = platform.closeReport(report.file);
+    bool closed = platform.closeReport(platform, report.file);
     int closeFailure = errno;
     if (closed && !report.failed) return 0;
-    platform.showMessage(dialog, CANNOT_WRITE_REPORT,
+    platform.showMessage(platform, dialog, CANNOT_WRITE_REPORT,
                          report.failed ? report.failure : closeFailure);
-    platform.endDialog(dialog, 0);
+    platform.endDialog(platform, dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
-static int32_t reportOutOfMemory(DialogHandle dialog) {
-    platform.showMessage(dialog, OUT_OF_MEMORY, 0);
-    platform.endDialog(dialog, 0);
+static int32_t reportOutOfMemory(DialogHandle dialog, const Platform& platform) {
+    platform.showMessage(platform, dialog, OUT_OF_MEMORY, 0);
+    platform.endDialog(platform, dialog, 0);
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
@@ -206,15 +211,16 @@ static void putTotal(ReportWriter& report, const char* label, int32_t count) {
 // large for a thread's stack, lives on the heap for that time.
 static int32_t writeReport(DialogHandle dialog, ListingJob& job,
                            void (*writeBody)(DialogHandle, ListingJob&, ReportWriter&)) {
+    const Platform& platform = *job.platform;
     ReportWriter* report =
-        static_cast<ReportWriter*>(platform.reallocate(nullptr, sizeof(ReportWriter)));
-    if (!report) return reportOutOfMemory(dialog);
-    int32_t result = openReport(dialog, *report);
+        static_cast<ReportWriter*>(platform.reallocate(platform, nullptr, sizeof(ReportWriter)));
+    if (!report) return reportOutOfMemory(dialog, platform);
+    int32_t result = openReport(dialog, platform, *report);
     if (result == 0) {
         writeBody(dialog, job, *report);
         result = closeReport(dialog, *report);
     }
-    platform.reallocate(report, 0);
+    platform.reallocate(platform, report, 0);
     return result;
 }
 
@@ -258,7 +264,8 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
     putText(report, "Elenco delle cartelle e file contenuti in ");
     putPath(report, job.currentPath);
     putLineEnds(report, 2);
-    platform.expectSearches(job.folders, job.folderCount);
+    const Platform& platform = *job.platform;
+    platform.expectSearches(platform, job.listing, job.folders, job.folderCount);
     bool memoryReported = false;
     for (int32_t i = 0; i < job.folderCount; ++i) {
         const FolderEntry& folder = job.folders[i];
@@ -268,19 +275,22 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         job.fileCount = 0;
         job.depth = folder.depth;
         job.widestName = 0;
-        int reason = 0;
-        int32_t scanned = scanFiles(dialog, job, &reason);
+        job.currentNode = folder.node;
+        // A folder the walk could not read whole is not read again.
+        int reason = folder.readError;
+        int32_t scanned = reason ? RESULT_CANNOT_OPEN_FOLDER : scanFiles(dialog, job, &reason);
         if (scanned == RESULT_CANNOT_OPEN_FOLDER) {
-            // What it holds is unknown: "Nessun file" would be a claim.
-            if (i > 0)
-                platform.noteIncomplete(dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath,
-                                        reason);
+            // What it holds is unknown: "Nessun file" would be a claim. The
+            // selected folder's failure in the walk is the run's to tell.
+            if (i > 0 || !folder.readError)
+                noteIncomplete(job, dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath,
+                               {job.listing, job.currentNode, job.currentPath}, nullptr, reason);
             putLoneLine(report, "Cartella non leggibile");
             continue;
         }
         if (scanned == RESULT_OUT_OF_MEMORY && !memoryReported) {
             memoryReported = true;
-            reportOutOfMemory(dialog);
+            reportOutOfMemory(dialog, platform);
         }
         sortFiles(job);
         writeFolderSection(report, job);

@@ -8,6 +8,7 @@
 // The open report with its output buffer: rows go out in large blocks, and a
 // failed write is remembered, with its reason, until the report is closed.
 struct ReportWriter {
+    const Platform* platform;
     ReportFile* file;
     size_t used;
     bool failed;
@@ -24,7 +25,7 @@ int32_t writeFlatReport(DialogHandle dialog, ListingJob& job);
 // Returns 0, or -1 as writeFlatReport. A folder whose files do not fit in
 // memory is reported to the user and written with the files that did fit. A
 // folder that cannot be searched reads "Cartella non leggibile"; each below the
-// selected one is told through platform.noteIncomplete (the selected folder's
+// selected one is told through the seam's noteIncomplete (the selected folder's
 // own failure is the run's to tell).
 int32_t writeTreeReport(DialogHandle dialog, ListingJob& job);
 

@@ -4,8 +4,6 @@
 
 #include "platform.h"
 
-size_t (*textColumns)(const char* text) = strlen;
-
 int copyText(char* target, size_t capacity, const char* source) {
     if (capacity == 0) return 0;
     target[0] = '\0';

@@ -4,10 +4,6 @@
 
 #include <stddef.h>
 
-// The columns a name takes in the report, for widths and padding: one a byte,
-// unless a front end that keeps names in a wider encoding sets its own measure.
-extern size_t (*textColumns)(const char* text);
-
 // Copies `source` into `target` of `capacity` bytes (terminator included).
 // Returns 1, or 0 when it did not fit: `target` then holds as much as fits.
 int copyText(char* target, size_t capacity, const char* source);

@@ -17,7 +17,7 @@
 #include "process.h"
 #include "temp_dir.h"
 
-void (*runDialogSteps)(const DialogSteps& steps) = nullptr;
+void (*runDialogSteps)(const DialogSteps& steps, const Platform& system) = nullptr;
 
 namespace {
 
@@ -196,7 +196,10 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
         } else if (verb == "cd") {
             current->cd = words.at(1);
         } else if (verb == "fault") {
-            current->faults.push_back(words.size() > 2 ? words[1] + ":" + words[2] : words.at(1));
+            std::string fault = words.at(1);
+            for (size_t i = 2; i < words.size(); ++i)
+                fault += ":" + words[i];
+            current->faults.push_back(fault);
         } else if (verb == "dir" || verb == "file" || verb == "text" || verb == "link" ||
                    verb == "many") {
             current->tree.push_back(words);
@@ -348,8 +351,14 @@ TEST_P(CaseTest, Holds) {
         faults += (faults.empty() ? "" : "|") + kind;
         if (colon == std::string::npos) continue;
         std::string argument = fault.substr(colon + 1);
-        bool takesPath = kind == "unreadable" || kind == "vanish" || kind == "nodetails";
-        faults += ":" + (takesPath ? dir.at(argument) : argument);
+        std::string count; // readerror's PATH:N
+        if (kind == "readerror") {
+            count = argument.substr(argument.rfind(':'));
+            argument.resize(argument.size() - count.size());
+        }
+        bool takesPath = kind == "unreadable" || kind == "vanish" || kind == "nodetails" ||
+                         kind == "readerror" || kind == "hold";
+        faults += ":" + (takesPath ? dir.at(argument) : argument) + count;
     }
     if (runDialogSteps || !c.steps.empty()) {
         if (!runDialogSteps || c.steps.empty())
@@ -359,9 +368,8 @@ TEST_P(CaseTest, Holds) {
             for (std::string& word : step)
                 word = placeRoot(word, root);
         ScopedWorkingDir cwd(dir.at(fitToLength(c.cd, root)));
-        installFaults(faults);
-        runDialogSteps(steps);
-        platform = defaultPlatform;
+        FaultLayer faultLayer(systemPlatform, faults);
+        runDialogSteps(steps, faultLayer.layer);
         checkOutputs(c, dir, "", root);
         return;
     }

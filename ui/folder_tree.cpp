@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "listing_job.h"
+#include "main_dialog.h"
 #include "platform.h"
 #include "reparse.h"
 #include "resource.h"
@@ -105,7 +106,8 @@ void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
     // The engine's own search: a folder too deep for its pattern cannot be
     // searched either, and stays without children.
     DirEntry entry;
-    DirSearch* search = platform.findFirst(path, SEARCH_KINDS_ONLY, &entry);
+    const Platform& system = *dialogSystemLayer;
+    DirSearch* search = findFirst(system, {nullptr, 0, path}, SEARCH_KINDS_ONLY, &entry);
     if (!search) return;
     size_t pathLength = strlen(path);
     int added = 0;
@@ -124,8 +126,8 @@ void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
             break;
         }
         ++added;
-    } while (platform.findNext(search, &entry));
-    platform.findClose(search);
+    } while (findNext(system, search, &entry) == SEARCH_ENTRY);
+    findClose(system, search);
 }
 
 // The text of `item` into `text` of 260 bytes.

@@ -7,6 +7,7 @@
 
 #include "folder_tree.h"
 #include "listing_run.h"
+#include "listing_summary.h"
 #include "messages.h"
 #include "platform.h"
 #include "resource.h"
@@ -73,17 +74,12 @@ static void composeFinalMessage(char* message, size_t capacity) {
     snprintf(message, capacity, "%s\n%s", FINAL_SENTENCE, reportPath);
 }
 
-// The folders the listing in progress could not hold, by kind; one listing runs per dialog.
-static int leftOutFolders;
-static int unreadableFolders;
-
-static void countIncomplete(DialogHandle, IncompleteKind kind, const char*, int) {
-    if (kind == INCOMPLETE_PATH_TOO_LONG) ++leftOutFolders;
-    if (kind == INCOMPLETE_FOLDER_UNREADABLE) ++unreadableFolders;
-}
+const Platform* dialogSystemLayer = &systemPlatform;
 
 // One box for all the folders the report lacks, a line per kind; none when it lacks none.
-static void showIncompleteNotice(HWND dialog) {
+static void showIncompleteNotice(HWND dialog, const ListingSummary& summary) {
+    int leftOutFolders = summary.foldersLeftOut;
+    int unreadableFolders = summary.foldersUnreadable;
     char notice[160] = "";
     if (leftOutFolders == 1)
         snprintf(notice, sizeof notice, "1 cartella esclusa: il percorso supera 255 caratteri");
@@ -106,14 +102,14 @@ static void prepareListing(HWND dialog) {
     char path[PATH_BUFFER] = "";
     GetDlgItemTextA(dialog, IDC_SELECTED_PATH, path, sizeof path);
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Preparazione dell'elenco in corso");
-    leftOutFolders = 0;
-    unreadableFolders = 0;
-    platform.noteIncomplete = countIncomplete;
-    int32_t written = runListing(dialog, path, options);
+    // The layers, from the system up: the dialog stacks none of its own yet.
+    const Platform& top = *dialogSystemLayer;
+    ListingSummary summary;
+    runListing(dialog, top, path, options, summary);
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "");
     // After a failure its own box has told the user; there is no report to point to.
-    if (written == 0) {
-        showIncompleteNotice(dialog);
+    if (summary.reportWritten) {
+        showIncompleteNotice(dialog, summary);
         char message[sizeof FINAL_SENTENCE + 1 + REPORT_PATH_BUFFER];
         composeFinalMessage(message, sizeof message);
         MessageBoxA(dialog, message, "Zarpello", MB_OK);

@@ -5,6 +5,11 @@
 #include <windows.h>
 
 #include "listing_job.h"
+#include "platform.h"
+
+// The layer the dialog reaches the system through: the system's own, or a
+// test's fault layer over it, set before the dialog starts.
+extern const Platform* dialogSystemLayer;
 
 INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -55,7 +55,8 @@ HTREEITEM itemOf(HWND tree, const std::string& path) {
     return item;
 }
 
-void runSteps(const DialogSteps& steps) {
+void runSteps(const DialogSteps& steps, const Platform& system) {
+    dialogSystemLayer = &system;
     RunningDialog dialog;
     ASSERT_NE(dialog.window, nullptr);
     for (const std::vector<std::string>& step : steps) {

@@ -48,7 +48,7 @@ static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
     int32_t scanned = scanFiles(dialog, job, &reason);
     reportGathering(dialog, scanned, reason);
     sortFiles(job);
-    return writeFlatReport(dialog, job);
+    return writeFlatReport(dialog, job, scanned != RESULT_CANNOT_OPEN_FOLDER);
 }
 
 int32_t runListing(DialogHandle dialog, const char* path, ListingOptions options) {

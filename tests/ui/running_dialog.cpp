@@ -66,6 +66,9 @@ RunningDialog::RunningDialog()
         Sleep(1);
     window = waitForDialogWindow(threadId, "Zarpello", nullptr);
     tree = GetDlgItem(window, IDC_FOLDER_TREE);
+    // Shown is not yet active: the focus is placed once it is.
+    for (DWORD waited = 0; window && !focus() && waited < WAIT_MS; waited += 10)
+        Sleep(10);
 }
 
 RunningDialog::~RunningDialog() {
@@ -120,6 +123,22 @@ INT_PTR RunningDialog::result() {
     for (DWORD waited = 0; !finished && waited < WAIT_MS; waited += 10)
         Sleep(10);
     return finished ? dialogResult : -100;
+}
+
+HWND RunningDialog::focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(threadId, &info);
+    return info.hwndFocus;
+}
+
+bool RunningDialog::settle() const {
+    InvalidateRect(window, nullptr, FALSE);
+    for (DWORD waited = 0; waited < WAIT_MS; waited += 10) {
+        if (!GetUpdateRect(window, nullptr, FALSE)) return true;
+        Sleep(10);
+    }
+    return false;
 }
 
 std::string itemText(HWND tree, HTREEITEM item) {

@@ -32,6 +32,11 @@ struct RunningDialog {
     std::string answerMessage(const char* caption) const;
     // Waits for the dialog to end: its result, or -100 when it is still open.
     INT_PTR result();
+    // The control that has the keyboard focus on the dialog's thread.
+    HWND focus() const;
+    // Repaints the dialog and waits until it has painted: every message posted
+    // before has then been taken from the queue. False when it never paints.
+    bool settle() const;
 
     HWND window = nullptr;
     HWND tree = nullptr;

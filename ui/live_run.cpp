@@ -157,6 +157,8 @@ static void liveNoteIncomplete(DialogHandle, IncompleteKind kind, const char* pa
 
 static ReportFile* liveOpenReport(const char* name) {
     if (run.stopped) return nullptr;
+    // A failure that sets no system error must not be told with an older one.
+    SetLastError(0);
     return openReportOutput(name);
 }
 

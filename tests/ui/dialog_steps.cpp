@@ -133,6 +133,7 @@ void runSteps(const DialogSteps& steps) {
         } else if (verb == "press") { // the mouse's messages, as a click on the control sends
             PostMessageA(dialog.control(control), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
             PostMessageA(dialog.control(control), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+
         } else if (verb == "settle") {
             EXPECT_TRUE(dialog.settle()) << "the dialog does not repaint";
         } else if (verb == "tab-order") { // the focus, then where each Tab takes it
@@ -146,6 +147,7 @@ void runSteps(const DialogSteps& steps) {
         } else if (verb == "hold") {
             beneathHold = platform;
             heldFolder = argument;
+            heldSearch = nullptr;
             held = true;
             platform.findFirst = holdingFindFirst;
             platform.findNext = holdingFindNext;
@@ -153,9 +155,10 @@ void runSteps(const DialogSteps& steps) {
             held = false;
         } else if (verb == "status") { // waits for the text while the listing runs
             std::string shown;
-            for (int waited = 0; waited < 5000 && shown != rest; waited += 20, Sleep(20))
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && shown != argument;
+                 Sleep(20))
                 shown = textWithin(dialog.control(IDC_STATUS_TEXT), 1000);
-            EXPECT_EQ(shown, rest);
+            EXPECT_EQ(shown, argument);
         } else if (verb == "packaged") {
             HMODULE elenco = LoadLibraryExA(programPath("elenco").c_str(), nullptr,
                                             LOAD_LIBRARY_AS_DATAFILE);

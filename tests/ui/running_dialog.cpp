@@ -132,12 +132,20 @@ HWND RunningDialog::focus() const {
     return info.hwndFocus;
 }
 
+// Waits until the dialog has handled a state of the Abbandona button posted
+// after everything else, and has painted.
 bool RunningDialog::settle() const {
+    HWND button = control(IDC_ABANDON);
     InvalidateRect(window, nullptr, FALSE);
-    for (DWORD waited = 0; waited < WAIT_MS; waited += 10) {
-        if (!GetUpdateRect(window, nullptr, FALSE)) return true;
-        Sleep(10);
+    for (BOOL pushed : {TRUE, FALSE}) {
+        PostMessageA(button, BM_SETSTATE, pushed, 0);
+        DWORD_PTR state = !pushed;
+        for (DWORD waited = 0; waited < WAIT_MS && ((state & BST_PUSHED) != 0) != pushed;
+             waited += 10, Sleep(10))
+            SendMessageTimeoutA(button, BM_GETSTATE, 0, 0, SMTO_NORMAL, WAIT_MS, &state);
     }
+    for (DWORD waited = 0; waited < WAIT_MS; waited += 10, Sleep(10))
+        if (!GetUpdateRect(window, nullptr, FALSE)) return true;
     return false;
 }
 

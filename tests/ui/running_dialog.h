@@ -34,8 +34,8 @@ struct RunningDialog {
     INT_PTR result();
     // The control that has the keyboard focus on the dialog's thread.
     HWND focus() const;
-    // Repaints the dialog and waits until it has painted: every message posted
-    // before has then been taken from the queue. False when it never paints.
+    // Waits until every message posted before has been taken from the queue,
+    // and the dialog has repainted. False when it never paints.
     bool settle() const;
 
     HWND window = nullptr;

@@ -133,8 +133,8 @@ static void appendSystemReason(char* text, size_t capacity, DWORD error) {
                                   nullptr, error, 0, reason, sizeof reason, nullptr))
         return;
     size_t length = strlen(reason);
-    while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n' ||
-                          reason[length - 1] == ' '))
+    while (length > 0 &&
+           (reason[length - 1] == '\r' || reason[length - 1] == '\n' || reason[length - 1] == ' '))
         reason[--length] = '\0';
     size_t used = strlen(text);
     snprintf(text + used, capacity - used, "\n%s", reason);
@@ -214,9 +214,9 @@ bool liveRunMissedSelected() {
 }
 
 void gatherIncomplete(IncompleteKind kind, const char* path) {
-    Missing* missing = kind == INCOMPLETE_PATH_TOO_LONG        ? &run.leftOut
+    Missing* missing = kind == INCOMPLETE_PATH_TOO_LONG       ? &run.leftOut
                        : kind == INCOMPLETE_FOLDER_UNREADABLE ? &run.unreadable
-                                                               : nullptr;
+                                                              : nullptr;
     if (!missing) return;
     if (missing->count < NAMED_FOLDERS)
         copyText(missing->names[missing->count], sizeof missing->names[0], path);

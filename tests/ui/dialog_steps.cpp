@@ -160,8 +160,8 @@ void runSteps(const DialogSteps& steps) {
                 shown = textWithin(dialog.control(IDC_STATUS_TEXT), 1000);
             EXPECT_EQ(shown, argument);
         } else if (verb == "packaged") {
-            HMODULE elenco = LoadLibraryExA(programPath("elenco").c_str(), nullptr,
-                                            LOAD_LIBRARY_AS_DATAFILE);
+            HMODULE elenco =
+                LoadLibraryExA(programPath("elenco").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
             EXPECT_TRUE(SendMessageA(dialog.window, WM_GETICON, ICON_BIG, 0));
             EXPECT_TRUE(SendMessageA(dialog.window, WM_GETICON, ICON_SMALL, 0));
             EXPECT_TRUE(IsProcessDPIAware());

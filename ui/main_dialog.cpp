@@ -106,7 +106,7 @@ static void prepareListing(HWND dialog) {
     char message[sizeof FINAL_SENTENCE + 1 + REPORT_PATH_BUFFER];
     char reportPath[REPORT_PATH_BUFFER];
     composeFinalMessage(message, sizeof message, reportPath);
-    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Preparazione dell'elenco in corso");
+    // The layer shows "Preparazione dell'elenco in corso" with its counts at once.
     Platform below = platform;
     platform = beginLiveRun(dialog, below, reportPath);
     bool written = endLiveRun(runListing(dialog, path, options));

@@ -63,7 +63,7 @@ static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
     if (scanned == RESULT_CANNOT_OPEN_FOLDER && (job.options & STOP_WHEN_UNREADABLE))
         return RESULT_CANNOT_OPEN_FOLDER;
     sortFiles(job);
-    return writeFlatReport(dialog, job);
+    return writeFlatReport(dialog, job, scanned != RESULT_CANNOT_OPEN_FOLDER);
 }
 
 int32_t runListing(DialogHandle dialog, const Platform& platform, const char* path,

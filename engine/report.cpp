@@ -224,26 +224,36 @@ static int32_t writeReport(DialogHandle dialog, ListingJob& job,
     return result;
 }
 
-static void writeFlatBody(DialogHandle, ListingJob& job, ReportWriter& report) {
-    putText(report, "Elenco dei file contenuti in");
-    putLineEnds(report, 1);
-    putPath(report, job.currentPath);
-    putLineEnds(report, 2);
-    putHeaderTitles(report, job, " lunghezza", " ultima modifica");
-    for (int32_t i = 0; i < job.fileCount; ++i)
-        writeFileRow(report, job, job.files[i], 0);
-    putTotal(report, "Totale file n ", job.fileCount);
-}
-
-int32_t writeFlatReport(DialogHandle dialog, ListingJob& job) {
-    return writeReport(dialog, job, writeFlatBody);
-}
-
 // The whole section of a folder with no file rows: an empty line, the text, an empty line.
 static void putLoneLine(ReportWriter& report, const char* text) {
     putLineEnds(report, 1);
     putText(report, text);
     putLineEnds(report, 2);
+}
+
+static void putFlatHeading(ReportWriter& report, const ListingJob& job) {
+    putText(report, "Elenco dei file contenuti in");
+    putLineEnds(report, 1);
+    putPath(report, job.currentPath);
+    putLineEnds(report, 2);
+    putHeaderTitles(report, job, " lunghezza", " ultima modifica");
+}
+
+static void writeFlatBody(DialogHandle, ListingJob& job, ReportWriter& report) {
+    putFlatHeading(report, job);
+    for (int32_t i = 0; i < job.fileCount; ++i)
+        writeFileRow(report, job, job.files[i], 0);
+    putTotal(report, "Totale file n ", job.fileCount);
+}
+
+// What the folder holds is unknown: a total of 0 would be a claim.
+static void writeUnreadableFlatBody(DialogHandle, ListingJob& job, ReportWriter& report) {
+    putFlatHeading(report, job);
+    putLoneLine(report, "Cartella non leggibile");
+}
+
+int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead) {
+    return writeReport(dialog, job, folderRead ? writeFlatBody : writeUnreadableFlatBody);
 }
 
 int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {

@@ -16,10 +16,11 @@ struct ReportWriter {
     char buffer[64 * 1024];
 };
 
-// Writes the first fileCount records, already gathered and ordered. Returns 0,
-// or -1 when the report cannot be opened or written: the user has then been
-// told and the dialog marked to end.
-int32_t writeFlatReport(DialogHandle dialog, ListingJob& job);
+// Writes the first fileCount records, already gathered and ordered, or, when
+// the folder could not be read (`folderRead` false), "Cartella non leggibile"
+// in place of their total. Returns 0, or -1 when the report cannot be opened
+// or written: the user has then been told and the dialog marked to end.
+int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead);
 
 // Gathers, orders and writes each of the first folderCount records in turn.
 // Returns 0, or -1 as writeFlatReport. A folder whose files do not fit in

@@ -115,9 +115,10 @@ void addSubfolderItems(const char* path, HWND tree, HTREEITEM parentItem) {
         if (isDotEntry(entry.name) ||
             !(entry.attributes & (FOLDER_ATTRIBUTE | FOLDER_LINK_ATTRIBUTE)))
             continue;
-        // Only folders whose full path fits are offered: any other could be
-        // neither shown whole nor listed.
-        if (pathLength + 1 + strlen(entry.name) > MAX_PATH_LENGTH) continue;
+        // Only folders that can be searched are offered: any other could be
+        // neither listed nor opened, and a listing of its parent names it as
+        // left out.
+        if (pathLength + 1 + strlen(entry.name) > MAX_SEARCHABLE_PATH) continue;
         if (!insertItem(tree, parentItem, TVI_SORT, entry.name, FOLDER_IMAGE, OPEN_FOLDER_IMAGE)) {
             // The count is of the folders this search did add before the refusal.
             char message[PATH_BUFFER];

@@ -8,6 +8,7 @@
 #include "folder_tree.h"
 #include "listing_run.h"
 #include "listing_summary.h"
+#include "live_run.h"
 #include "messages.h"
 #include "platform.h"
 #include "resource.h"
@@ -32,7 +33,22 @@ static const struct {
     {IDC_SORT_LENGTH, SORT_BY_LENGTH},
 };
 
+// The program's icon on the caption and in the task bar, each at its own size.
+static void setDialogIcons(HWND dialog) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    const struct {
+        WPARAM which;
+        int width, height;
+    } sizes[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+    for (const auto& size : sizes) {
+        HANDLE icon = LoadImageA(instance, MAKEINTRESOURCEA(IDI_ZARPELLO), IMAGE_ICON,
+                                 GetSystemMetrics(size.width), GetSystemMetrics(size.height), 0);
+        SendMessageA(dialog, WM_SETICON, size.which, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
 INT_PTR initMainDialog(HWND dialog, WPARAM, LPARAM) {
+    setDialogIcons(dialog);
     setupFolderTree(dialog);
     EnableWindow(GetDlgItem(dialog, IDC_PREPARE), FALSE);
     EnableWindow(GetDlgItem(dialog, IDC_ABANDON), TRUE);
@@ -44,7 +60,9 @@ INT_PTR initMainDialog(HWND dialog, WPARAM, LPARAM) {
     SetDlgItemTextA(dialog, IDC_SELECTED_PATH, "");
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "");
     SetDlgItemTextA(dialog, IDC_REPORT_NAME, "");
-    return TRUE;
+    // Not the tree: given the focus, it would select its first drive at once.
+    SetFocus(GetDlgItem(dialog, IDC_WITH_SUBFOLDERS));
+    return FALSE;
 }
 
 void readOptions(HWND dialog, ListingOptions& options) {
@@ -65,34 +83,21 @@ static void selectionChanged(HWND dialog, const NMTREEVIEWA& change) {
     if (!itemHasChildren(tree, item)) addSubfolderItems(path, tree, item);
 }
 
-// The sentence and, on the next line, the full path of the report file.
-static void composeFinalMessage(char* message, size_t capacity) {
+// The sentence and, on the next line, the full path of the report file, which
+// goes to `reportPath` too.
+static void composeFinalMessage(char* message, size_t capacity, char* reportPath) {
     char directory[PATH_BUFFER];
     if (!_getcwd(directory, sizeof directory)) directory[0] = '\0';
-    char reportPath[REPORT_PATH_BUFFER];
-    joinPath(reportPath, sizeof reportPath, directory, REPORT_FILE_NAME);
+    joinPath(reportPath, REPORT_PATH_BUFFER, directory, REPORT_FILE_NAME);
     snprintf(message, capacity, "%s\n%s", FINAL_SENTENCE, reportPath);
 }
 
 const Platform* dialogSystemLayer = &systemPlatform;
 
-// One box for all the folders the report lacks, a line per kind; none when it lacks none.
-static void showIncompleteNotice(HWND dialog, const ListingSummary& summary) {
-    int leftOutFolders = summary.foldersLeftOut;
-    int unreadableFolders = summary.foldersUnreadable;
-    char notice[160] = "";
-    if (leftOutFolders == 1)
-        snprintf(notice, sizeof notice, "1 cartella esclusa: il percorso supera 255 caratteri");
-    else if (leftOutFolders > 1)
-        snprintf(notice, sizeof notice, "%d cartelle escluse: il percorso supera 255 caratteri",
-                 leftOutFolders);
-    size_t used = strlen(notice);
-    const char* separator = used > 0 ? "\n" : "";
-    if (unreadableFolders == 1)
-        snprintf(notice + used, sizeof notice - used, "%s1 cartella non leggibile", separator);
-    else if (unreadableFolders > 1)
-        snprintf(notice + used, sizeof notice - used, "%s%d cartelle non leggibili", separator,
-                 unreadableFolders);
+// One box for all the folders the report lacks, naming them; none when it lacks none.
+static void showIncompleteNotice(HWND dialog) {
+    char notice[4096];
+    composeIncompleteNotice(notice, sizeof notice);
     if (notice[0]) MessageBoxA(dialog, notice, "ATTENZIONE", MB_OK);
 }
 
@@ -101,20 +106,30 @@ static void prepareListing(HWND dialog) {
     readOptions(dialog, options);
     char path[PATH_BUFFER] = "";
     GetDlgItemTextA(dialog, IDC_SELECTED_PATH, path, sizeof path);
-    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Preparazione dell'elenco in corso");
-    // The layers, from the system up: the dialog stacks none of its own yet.
-    const Platform& top = *dialogSystemLayer;
+    char message[sizeof FINAL_SENTENCE + 1 + REPORT_PATH_BUFFER];
+    char reportPath[REPORT_PATH_BUFFER];
+    composeFinalMessage(message, sizeof message, reportPath);
+    // The layers, from the system up: the live run's, which serves the window
+    // and shows "Preparazione dell'elenco in corso" with its counts at once.
+    Platform live = beginLiveRun(dialog, *dialogSystemLayer, reportPath);
     ListingSummary summary;
-    runListing(dialog, top, path, options, summary);
+    bool written = endLiveRun(live, runListing(dialog, live, path, options, summary));
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "");
-    // After a failure its own box has told the user; there is no report to point to.
-    if (summary.reportWritten) {
-        showIncompleteNotice(dialog, summary);
-        char message[sizeof FINAL_SENTENCE + 1 + REPORT_PATH_BUFFER];
-        composeFinalMessage(message, sizeof message);
+    // After a failure its own box has told the user, and a stop needs no word.
+    if (written && !summary.selectedUnreadable) {
+        showIncompleteNotice(dialog);
         MessageBoxA(dialog, message, "Zarpello", MB_OK);
     }
     EndDialog(dialog, 0);
+}
+
+// Abbandona, Escape and the close box end the dialog; during a listing they
+// stop it, and the prepare command then ends the dialog.
+static void abandon(HWND dialog) {
+    if (liveRunGoing())
+        stopLiveRun();
+    else
+        EndDialog(dialog, 0);
 }
 
 INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -129,16 +144,17 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         switch (LOWORD(wParam)) {
         case IDCANCEL:
         case IDC_ABANDON:
-            EndDialog(dialog, 0);
+            abandon(dialog);
             return TRUE;
         case IDC_PREPARE:
-            prepareListing(dialog);
+            // A command that reaches the dialog while a listing runs starts no other.
+            if (!liveRunGoing()) prepareListing(dialog);
             return FALSE;
         default:
             return FALSE;
         }
     case WM_CLOSE:
-        EndDialog(dialog, 0);
+        abandon(dialog);
         return TRUE;
     default:
         return FALSE;

@@ -14,7 +14,7 @@ extern const Platform* dialogSystemLayer;
 INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Fills the tree and sets the starting state: prepare disabled, option word 31,
-// texts emptied. Nonzero, so that the platform places the focus.
+// texts emptied, the focus on the first option. Zero: the focus is placed.
 INT_PTR initMainDialog(HWND dialog, WPARAM wParam, LPARAM lParam);
 
 // The option word the check boxes and radio buttons say.

@@ -1,6 +1,7 @@
 // Identifiers of the main dialog and its controls, shared by the resource script and the code.
 #pragma once
 
+#define IDI_ZARPELLO 1
 #define IDD_MAIN 100
 
 #define IDC_TREE_CAPTION 109

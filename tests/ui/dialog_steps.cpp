@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <string>
 
 #include "case_runner.h"
 #include "main_dialog.h"
+#include "platform.h"
+#include "process.h"
 #include "resource.h"
 #include "running_dialog.h"
 
@@ -32,6 +35,47 @@ int insertionsLeft;
 LRESULT CALLBACK refusingTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == TVM_INSERTITEMA && insertionsLeft-- <= 0) return 0;
     return CallWindowProcA(treeProc, tree, message, wParam, lParam);
+}
+
+// `hold PATH`: the search of PATH's files stalls, finding "." over and over,
+// until `release`: a listing that lasts as long as a case needs.
+Platform holdLayer;
+std::string heldFolder;
+DirSearch* heldSearch;
+std::atomic<bool> held;
+
+DirSearch* holdingFindFirst(const Platform& self, const SearchFolder& folder, SearchDetail detail,
+                            DirEntry* entry) {
+    DirSearch* search = findFirst(*self.below, folder, detail, entry);
+    if (detail == SEARCH_FULL && heldFolder == folder.path) heldSearch = search;
+    return search;
+}
+
+int holdingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
+    if (!held || search != heldSearch) return findNext(*self.below, search, entry);
+    Sleep(1);
+    *entry = DirEntry();
+    entry->name[0] = '.';
+    entry->attributes = FOLDER_ATTRIBUTE;
+    return SEARCH_ENTRY;
+}
+
+// The text of a control read with a deadline, as a user sees whether the window answers.
+std::string textWithin(HWND control, DWORD milliseconds) {
+    char buffer[512] = "";
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                             SMTO_NORMAL, milliseconds, &copied))
+        return "(no answer)";
+    return buffer;
+}
+
+const std::map<std::string, int> KEYS = {
+    {"TAB", VK_TAB}, {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"HOME", VK_HOME}};
+
+// A resource of `module` in Italian.
+bool italianResource(HMODULE module, LPCSTR type, LPCSTR name) {
+    return FindResourceExA(module, type, name, MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN));
 }
 
 std::string joined(const std::vector<std::string>& words, size_t from) {
@@ -85,8 +129,49 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             dialog.click(control);
         } else if (verb == "post") {
             dialog.post(control);
-        } else if (verb == "escape") {
-            PostMessageA(dialog.tree, WM_KEYDOWN, VK_ESCAPE, 0);
+        } else if (verb == "key") { // to the control with the focus, as typed
+            PostMessageA(dialog.focus(), WM_KEYDOWN, KEYS.at(argument), 1);
+            PostMessageA(dialog.focus(), WM_KEYUP, KEYS.at(argument), 0xC0000001);
+        } else if (verb == "press") { // the mouse's messages, as a click on the control sends
+            PostMessageA(dialog.control(control), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+            PostMessageA(dialog.control(control), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+
+        } else if (verb == "settle") {
+            EXPECT_TRUE(dialog.settle()) << "the dialog does not repaint";
+        } else if (verb == "tab-order") { // the focus, then where each Tab takes it
+            std::string order = std::to_string(GetDlgCtrlID(dialog.focus()));
+            for (size_t i = 2; i < step.size(); ++i) {
+                PostMessageA(dialog.focus(), WM_KEYDOWN, VK_TAB, 1);
+                dialog.settle();
+                order += "|" + std::to_string(GetDlgCtrlID(dialog.focus()));
+            }
+            EXPECT_EQ(order, joined(step, 1));
+        } else if (verb == "hold") {
+            holdLayer = layerOver(system, nullptr);
+            holdLayer.findFirst = holdingFindFirst;
+            holdLayer.findNext = holdingFindNext;
+            heldFolder = argument;
+            heldSearch = nullptr;
+            held = true;
+            dialogSystemLayer = &holdLayer;
+        } else if (verb == "release") {
+            held = false;
+        } else if (verb == "status") { // waits for the text while the listing runs
+            std::string shown;
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && shown != argument;
+                 Sleep(20))
+                shown = textWithin(dialog.control(IDC_STATUS_TEXT), 1000);
+            EXPECT_EQ(shown, argument);
+        } else if (verb == "packaged") {
+            HMODULE elenco =
+                LoadLibraryExA(programPath("elenco").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+            EXPECT_TRUE(SendMessageA(dialog.window, WM_GETICON, ICON_BIG, 0));
+            EXPECT_TRUE(SendMessageA(dialog.window, WM_GETICON, ICON_SMALL, 0));
+            EXPECT_TRUE(IsProcessDPIAware());
+            EXPECT_TRUE(italianResource(nullptr, RT_VERSION, MAKEINTRESOURCEA(1)));
+            EXPECT_TRUE(italianResource(elenco, RT_VERSION, MAKEINTRESOURCEA(1)));
+            EXPECT_TRUE(italianResource(elenco, RT_MANIFEST, MAKEINTRESOURCEA(1)));
+            FreeLibrary(elenco);
         } else if (verb == "close") {
             PostMessageA(dialog.window, WM_SYSCOMMAND, SC_CLOSE, 0);
         } else if (verb == "text") {

@@ -66,6 +66,9 @@ RunningDialog::RunningDialog()
         Sleep(1);
     window = waitForDialogWindow(threadId, "Zarpello", nullptr);
     tree = GetDlgItem(window, IDC_FOLDER_TREE);
+    // Shown is not yet active: the focus is placed once it is.
+    for (DWORD waited = 0; window && !focus() && waited < WAIT_MS; waited += 10)
+        Sleep(10);
 }
 
 RunningDialog::~RunningDialog() {
@@ -120,6 +123,30 @@ INT_PTR RunningDialog::result() {
     for (DWORD waited = 0; !finished && waited < WAIT_MS; waited += 10)
         Sleep(10);
     return finished ? dialogResult : -100;
+}
+
+HWND RunningDialog::focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(threadId, &info);
+    return info.hwndFocus;
+}
+
+// Waits until the dialog has handled a state of the Abbandona button posted
+// after everything else, and has painted.
+bool RunningDialog::settle() const {
+    HWND button = control(IDC_ABANDON);
+    InvalidateRect(window, nullptr, FALSE);
+    for (BOOL pushed : {TRUE, FALSE}) {
+        PostMessageA(button, BM_SETSTATE, pushed, 0);
+        DWORD_PTR state = !pushed;
+        for (DWORD waited = 0; waited < WAIT_MS && ((state & BST_PUSHED) != 0) != pushed;
+             waited += 10, Sleep(10))
+            SendMessageTimeoutA(button, BM_GETSTATE, 0, 0, SMTO_NORMAL, WAIT_MS, &state);
+    }
+    for (DWORD waited = 0; waited < WAIT_MS; waited += 10, Sleep(10))
+        if (!GetUpdateRect(window, nullptr, FALSE)) return true;
+    return false;
 }
 
 std::string itemText(HWND tree, HTREEITEM item) {

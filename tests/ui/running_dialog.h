@@ -32,6 +32,11 @@ struct RunningDialog {
     std::string answerMessage(const char* caption) const;
     // Waits for the dialog to end: its result, or -100 when it is still open.
     INT_PTR result();
+    // The control that has the keyboard focus on the dialog's thread.
+    HWND focus() const;
+    // Waits until every message posted before has been taken from the queue,
+    // and the dialog has repainted. False when it never paints.
+    bool settle() const;
 
     HWND window = nullptr;
     HWND tree = nullptr;

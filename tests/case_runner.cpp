@@ -331,7 +331,12 @@ void checkOutputs(const Case& c, const ScopedTempDir& dir, const std::string& ou
         std::vector<std::string> lines = textLines(actual);
         auto at = lines.begin();
         for (const std::string& wanted : textLines(placeRoot(output.bytes, root)))
-            if ((at = std::find(at, lines.end(), wanted)) == lines.end())
+            if (startsWith(wanted, "~ ")) { // a pattern that some line, anywhere, matches
+                if (std::none_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                        return std::regex_match(line, std::regex(wanted.substr(2)));
+                    }))
+                    ADD_FAILURE() << "no line matches '" << wanted << "':\n" << actual;
+            } else if ((at = std::find(at, lines.end(), wanted)) == lines.end())
                 ADD_FAILURE() << "'" << wanted << "' is not among the lines, in order:\n" << actual;
             else
                 ++at;

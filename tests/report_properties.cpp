@@ -407,8 +407,10 @@ TEST(ReportProperties, HoldForEveryWordOverRandomTrees) {
         std::string root = dir.at("albero");
         // Each word once, the reversed words with every fourth; -j 1 against
         // the readers ahead where the tree is listed.
+        // Under Wine, where a run costs a process start, a quarter of them.
         for (int word = 0; word < 512; ++word) {
-            if (word >= 128 && word % 4 != 1) continue;
+            if ((word >= 128 && word % 4 != 1) || (WINDOWS && word % 8 != 1 && word % 8 != 6))
+                continue;
             std::string arguments = "--options=" + std::to_string(word & 127);
             if (word & 128) arguments = std::string(word & 1 ? "-R" : "-1") + " -s time";
             if (word & 256) arguments += " -r";
@@ -446,9 +448,15 @@ ProgramRun runAsNobody(const ScopedTempDir& dir, const std::string& arguments) {
 TEST(RealConditions, Windows1252BothWays) {
     ScopedTempDir dir;
     dir.makeFolder("chiusa");
+    // Each name led by its byte in hex, so that no two differ by case alone.
+    auto nameOf = [](int byte, const std::string& character) {
+        char hex[3];
+        snprintf(hex, sizeof hex, "%02X", byte);
+        return hex + character;
+    };
     for (int byte = 0x80; byte < 0x100; ++byte)
         if (pointOfByte(static_cast<unsigned char>(byte)))
-            dir.makeFile("chiusa/x" + utf8Of(pointOfByte(static_cast<unsigned char>(byte))), 1);
+            dir.makeFile("chiusa/" + nameOf(byte, utf8Of(pointOfByte(byte))), 1);
 #ifdef _WIN32
     ProgramRun run = runProgram(programPath("elenco"), "-1 --no-type -o - chiusa", dir.path);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -463,10 +471,10 @@ TEST(RealConditions, Windows1252BothWays) {
     for (int byte = 0x80; byte < 0x100; ++byte) {
         uint32_t point = pointOfByte(static_cast<unsigned char>(byte));
         if (!point) continue;
-        std::string row = "\r\nx" + std::string(1, static_cast<char>(byte)) + "  " + details;
+        std::string row = "\r\n" + nameOf(byte, std::string(1, static_cast<char>(byte))) + "  " + details;
         EXPECT_NE(run.out.find(row), std::string::npos) << "byte " << byte;
         if (!WINDOWS) {
-            EXPECT_NE(run.err.find(dir.at("chiusa/x" + utf8Of(point))), std::string::npos)
+            EXPECT_NE(run.err.find(dir.at("chiusa/" + nameOf(byte, utf8Of(point)))), std::string::npos)
                 << "U+" << std::hex << point << " on standard error:\n"
                 << run.err;
         }

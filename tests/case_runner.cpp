@@ -46,7 +46,7 @@ struct Case {
     bool top = false; // the tree right under the file system's root
     std::vector<std::string> arguments;
     std::vector<std::string> sameAs; // another command that must give the same outputs
-    DialogSteps steps; // a dialog case: the user's steps in place of a command
+    DialogSteps steps;               // a dialog case: the user's steps in place of a command
     int status = 0;
     std::vector<std::string> stderrLines;
     std::vector<Output> outputs;
@@ -348,8 +348,7 @@ ProgramRun runElenco(const Case& c, const ScopedTempDir& dir, const std::string&
     std::string arguments = quoteArgument(faults);
     for (const std::string& word : words)
         arguments += " " + quoteArgument(placeRoot(word, dir.path));
-    return runProgram(programPath("faulty_elenco"), arguments,
-                      dir.at(fitToLength(c.cd, dir.path)));
+    return runProgram(programPath("faulty_elenco"), arguments, dir.at(fitToLength(c.cd, dir.path)));
 }
 
 // A case's "= elenco ..." command against its first run (or its dialog): the
@@ -414,11 +413,11 @@ TEST_P(CaseTest, Holds) {
     for (size_t i = 0; i < c.stderrLines.size(); ++i) {
         // In a pattern, @ROOT@ stands for any root and '/' for either separator.
         bool pattern = startsWith(c.stderrLines[i], "~ ");
-        std::string line =
-            pattern ? std::regex_replace(
-                          std::regex_replace(c.stderrLines[i].substr(2), std::regex(ROOT), ".+"),
-                          std::regex("/"), "[/\\\\]")
-                    : placeRoot(c.stderrLines[i], root);
+        std::string line = pattern
+                               ? std::regex_replace(std::regex_replace(c.stderrLines[i].substr(2),
+                                                                       std::regex(ROOT), ".+"),
+                                                    std::regex("/"), "[/\\\\]")
+                               : placeRoot(c.stderrLines[i], root);
         expectedErr += (pattern ? "~ " : "") + line + "\n";
         if (errMatches)
             errMatches =

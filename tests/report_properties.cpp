@@ -328,14 +328,16 @@ struct TreeMaker {
     }
 };
 
-// What random names seldom make: sibling folders that differ at the separator,
-// names made of dots, a chain deeper than the folders a reader keeps open,
-// and (on Linux) a link to its own folder.
+// What random names seldom make: sibling folders that differ at the separator;
+// names made of dots, and names alike for longer than a sort key's lead, all
+// at one time; a chain deeper than the folders a reader keeps open; and (on
+// Linux) a link to its own folder.
 void addFixedFamilies(const ScopedTempDir& dir) {
     for (const char* folder : {"Foto", "Foto/Estate", "Foto 2", "Foto-v", "Foto.bak", "Foto_v",
                                "Fotografie", "Foto2", "foto3"})
         dir.makeFolder(std::string("albero/") + folder);
-    for (const char* file : {"..notes.txt", ".profilo", "archivio.tar.gz"})
+    for (const char* file : {"..notes.txt", ".profilo", "archivio.tar.gz",
+                             "Un nome lungo e comune a.txt", "un nome lungo e comune B.doc"})
         dir.makeFile(std::string("albero/Foto/") + file, 5);
     std::string chain = "albero";
     for (int level = 0; level < 12; ++level) {

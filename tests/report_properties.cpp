@@ -469,14 +469,18 @@ TEST(RealConditions, WithoutPermissions) {
     EXPECT_FALSE(fileExists(dir.at("elenco_dei_files.txt")));
 }
 
+// The exit status of elenco run in `folder` by the shell, with `arguments`.
+int shellStatus(const std::string& folder, const std::string& arguments) {
+    int status = system(("cd " + quoteArgument(folder) + " && " +
+                         quoteArgument(programPath("elenco")) + " " + arguments + " 2>/dev/null")
+                            .c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 TEST(RealConditions, StandardOutputOnAFullDevice) {
     ScopedTempDir dir;
     dir.makeFolder("a");
-    dir.makeFile("a/f", 1);
-    std::string command = "cd " + quoteArgument(dir.path) + " && " +
-                          quoteArgument(programPath("elenco")) + " -o - a >/dev/full 2>/dev/null";
-    int status = system(command.c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
+    EXPECT_EQ(shellStatus(dir.path, "-o - a >/dev/full"), 3);
 }
 
 TEST(RealConditions, ModeOfANewReport) {

@@ -477,10 +477,21 @@ int shellStatus(const std::string& folder, const std::string& arguments) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(RealConditions, StandardOutputOnAFullDevice) {
+// Standard output, devices and pipes are written in place; a full device is a
+// failure. A device only as a user who is not root, whom no fault could let
+// replace it.
+TEST(RealConditions, WrittenInPlace) {
     ScopedTempDir dir;
     dir.makeFolder("a");
     EXPECT_EQ(shellStatus(dir.path, "-o - a >/dev/full"), 3);
+    EXPECT_EQ(runAsNobody(dir, "-o /dev/full a").status, 3);
+    ASSERT_EQ(mkfifo(dir.at("tubo").c_str(), 0644), 0);
+    EXPECT_EQ(shellStatus(dir.path, "-o tubo a & timeout 10 cat " + quoteArgument(dir.at("tubo")) +
+                                        " >" + quoteArgument(dir.at("letto")) + "; wait $!"),
+              0);
+    struct stat info;
+    EXPECT_TRUE(stat(dir.at("tubo").c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_EQ(readFile(dir.at("letto")).rfind("Elenco delle cartelle", 0), 0u);
 }
 
 TEST(RealConditions, ModeOfANewReport) {

@@ -32,6 +32,7 @@ const bool WINDOWS = false;
 struct Output {
     std::string file; // empty: standard output
     bool present = true;
+    bool lines = false; // the bytes' lines appear in this order, among others
     std::string bytes;
 };
 
@@ -45,7 +46,8 @@ struct Case {
     std::vector<std::string> environment; // NAME=VALUE, over the runner's LC_ALL=C.UTF-8
     bool top = false; // the tree right under the file system's root
     std::vector<std::string> arguments;
-    DialogSteps steps; // a dialog case: the user's steps in place of a command
+    std::vector<std::string> sameAs; // another command that must give the same outputs
+    DialogSteps steps;               // a dialog case: the user's steps in place of a command
     int status = 0;
     std::vector<std::string> stderrLines;
     std::vector<Output> outputs;
@@ -171,7 +173,8 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
             } else {
                 Output output;
                 output.present = words[0] != "no";
-                if (!output.present) words.erase(words.begin());
+                output.lines = words[0] == "lines";
+                if (!output.present || output.lines) words.erase(words.begin());
                 if (words.at(0) == "report")
                     output.file = words.size() > 1 ? words[1] : "elenco_dei_files.txt";
                 output.bytes = block;
@@ -185,6 +188,8 @@ void parseFile(const std::string& path, const std::string& group, std::vector<Ca
             current->steps.emplace_back(words.begin() + 1, words.end());
         } else if (verb == "$") {
             current->arguments.assign(words.begin() + 2, words.end());
+        } else if (verb == "=") {
+            current->sameAs.assign(words.begin() + 2, words.end());
         } else if (verb == "?") {
             current->status = std::stoi(words.at(1));
         } else if (verb == "only") {
@@ -324,9 +329,52 @@ void checkOutputs(const Case& c, const ScopedTempDir& dir, const std::string& ou
         if (!output.file.empty()) {
             EXPECT_TRUE(fileExists(where)) << where << " is missing";
         }
-        EXPECT_EQ(placeRoot(output.bytes, root), actual)
-            << (output.file.empty() ? "standard output" : output.file);
+        if (!output.lines) {
+            EXPECT_EQ(placeRoot(output.bytes, root), actual)
+                << (output.file.empty() ? "standard output" : output.file);
+            continue;
+        }
+        std::vector<std::string> lines = textLines(actual);
+        auto at = lines.begin();
+        for (const std::string& wanted : textLines(placeRoot(output.bytes, root)))
+            if (startsWith(wanted, "~ ")) { // a pattern that some line, anywhere, matches
+                if (std::none_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                        return std::regex_match(line, std::regex(wanted.substr(2)));
+                    }))
+                    ADD_FAILURE() << "no line matches '" << wanted << "':\n" << actual;
+            } else if ((at = std::find(at, lines.end(), wanted)) == lines.end())
+                ADD_FAILURE() << "'" << wanted << "' is not among the lines, in order:\n" << actual;
+            else
+                ++at;
     }
+}
+
+ProgramRun runElenco(const Case& c, const ScopedTempDir& dir, const std::string& faults,
+                     const std::vector<std::string>& words) {
+    std::string arguments = quoteArgument(faults);
+    for (const std::string& word : words)
+        arguments += " " + quoteArgument(placeRoot(word, dir.path));
+    // The user's locale decides the report's encoding and the messages' language:
+    // the same one for every case, whatever the machine's, unless a case names its own.
+    std::vector<std::string> environment = {"LC_ALL=C.UTF-8", "LANGUAGE="};
+    environment.insert(environment.end(), c.environment.begin(), c.environment.end());
+    for (const std::string& setting : environment) {
+        size_t equals = setting.find('=');
+        setEnvironment(setting.substr(0, equals), setting.substr(equals + 1));
+    }
+    return runProgram(programPath("faulty_elenco"), arguments, dir.at(fitToLength(c.cd, dir.path)));
+}
+
+// A case's "= elenco ..." command against its first run (or its dialog): the
+// same status, standard error, and standard output and report taken together,
+// so that "-o -" may meet its file.
+void compareRuns(const Case& c, const ScopedTempDir& dir, const std::string& faults,
+                 const ProgramRun& first, const std::string& firstReport) {
+    ProgramRun again = runElenco(c, dir, faults, c.sameAs);
+    std::string report = readFile(dir.at(fitToLength(c.cd, dir.path) + "/elenco_dei_files.txt"));
+    EXPECT_EQ(again.status, first.status) << again.err;
+    EXPECT_EQ(again.err, first.err);
+    EXPECT_TRUE(again.out + report == first.out + firstReport) << "the outputs differ";
 }
 
 // GoogleTest names a failing case by where it stands, not by its bytes.
@@ -371,32 +419,24 @@ TEST_P(CaseTest, Holds) {
         FaultLayer faultLayer(systemPlatform, faults);
         runDialogSteps(steps, faultLayer.layer);
         checkOutputs(c, dir, "", root);
+        std::string report = readFile(dir.at(fitToLength(c.cd, root) + "/elenco_dei_files.txt"));
+        if (!c.sameAs.empty()) compareRuns(c, dir, faults, {0, "", ""}, report);
         return;
     }
-    std::string arguments = quoteArgument(faults);
-    for (const std::string& word : c.arguments)
-        arguments += " " + quoteArgument(placeRoot(word, root));
-    // The user's locale decides the report's encoding and the messages' language:
-    // the same one for every case, whatever the machine's, unless a case names its own.
-    std::vector<std::string> environment = {"LC_ALL=C.UTF-8", "LANGUAGE="};
-    environment.insert(environment.end(), c.environment.begin(), c.environment.end());
-    for (const std::string& setting : environment) {
-        size_t equals = setting.find('=');
-        setEnvironment(setting.substr(0, equals), setting.substr(equals + 1));
-    }
-    ProgramRun run =
-        runProgram(programPath("faulty_elenco"), arguments, dir.at(fitToLength(c.cd, root)));
+    ProgramRun run = runElenco(c, dir, faults, c.arguments);
 
     EXPECT_EQ(run.status, c.status) << "standard error:\n" << run.err;
     std::vector<std::string> errLines = textLines(run.err);
     bool errMatches = errLines.size() == c.stderrLines.size();
     std::string expectedErr;
     for (size_t i = 0; i < c.stderrLines.size(); ++i) {
-        // In a pattern, @ROOT@ stands for any root.
+        // In a pattern, @ROOT@ stands for any root and '/' for either separator.
         bool pattern = startsWith(c.stderrLines[i], "~ ");
-        std::string line =
-            pattern ? std::regex_replace(c.stderrLines[i].substr(2), std::regex(ROOT), ".+")
-                    : placeRoot(c.stderrLines[i], root);
+        std::string line = pattern
+                               ? std::regex_replace(std::regex_replace(c.stderrLines[i].substr(2),
+                                                                       std::regex(ROOT), ".+"),
+                                                    std::regex("/"), "[/\\\\]")
+                               : placeRoot(c.stderrLines[i], root);
         expectedErr += (pattern ? "~ " : "") + line + "\n";
         if (errMatches)
             errMatches =
@@ -407,6 +447,8 @@ TEST_P(CaseTest, Holds) {
                             << run.err;
 
     checkOutputs(c, dir, run.out, root);
+    std::string report = readFile(dir.at(fitToLength(c.cd, root) + "/elenco_dei_files.txt"));
+    if (!c.sameAs.empty()) compareRuns(c, dir, faults, run, report);
 }
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) {

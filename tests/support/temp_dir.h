@@ -16,8 +16,10 @@ struct ScopedTempDir {
     // The native path of `relative` ('/'-separated, names in UTF-8) inside the folder.
     std::string at(const std::string& relative) const;
     void makeFolder(const std::string& relative) const;
-    // A sparse file of `length` bytes last written at `unixSeconds` (UTC).
-    void makeFile(const std::string& relative, uint64_t length, int64_t unixSeconds = 0) const;
+    // A sparse file of `length` bytes last written at `unixSeconds` (UTC), and
+    // last read at `accessSeconds` (by default the same).
+    void makeFile(const std::string& relative, uint64_t length, int64_t unixSeconds = 0,
+                  int64_t accessSeconds = INT64_MIN) const;
     // A symbolic link at `relative` that points to `target` as written.
     void makeLink(const std::string& relative, const std::string& target) const;
 

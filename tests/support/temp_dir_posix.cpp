@@ -44,12 +44,13 @@ void ScopedTempDir::makeFolder(const std::string& relative) const {
 }
 
 void ScopedTempDir::makeFile(const std::string& relative, uint64_t length,
-                             int64_t unixSeconds) const {
+                             int64_t unixSeconds, int64_t accessSeconds) const {
     std::string file = at(relative);
     int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     check(fd >= 0, "create " + relative);
     bool sized = ftruncate(fd, static_cast<off_t>(length)) == 0;
-    struct timespec times[2] = {{unixSeconds, 0}, {unixSeconds, 0}};
+    if (accessSeconds == INT64_MIN) accessSeconds = unixSeconds;
+    struct timespec times[2] = {{accessSeconds, 0}, {unixSeconds, 0}};
     bool timed = futimens(fd, times) == 0;
     close(fd);
     check(sized && timed, "size or time of " + relative);

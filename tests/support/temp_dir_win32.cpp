@@ -84,16 +84,20 @@ void ScopedTempDir::makeFolder(const std::string& relative) const {
 }
 
 void ScopedTempDir::makeFile(const std::string& relative, uint64_t length,
-                             int64_t unixSeconds) const {
+                             int64_t unixSeconds, int64_t accessSeconds) const {
     HANDLE file = CreateFileW(longForm(at(relative)).c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     check(file != INVALID_HANDLE_VALUE, "create " + relative);
     LARGE_INTEGER size;
     size.QuadPart = static_cast<LONGLONG>(length);
     bool sized = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-    uint64_t ticks = static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL;
-    FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    bool timed = SetFileTime(file, nullptr, &time, &time) != 0;
+    if (accessSeconds == INT64_MIN) accessSeconds = unixSeconds;
+    auto fileTime = [](int64_t seconds) {
+        uint64_t ticks = static_cast<uint64_t>(seconds + 11644473600LL) * 10000000ULL;
+        return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    };
+    FILETIME written = fileTime(unixSeconds), read = fileTime(accessSeconds);
+    bool timed = SetFileTime(file, nullptr, &read, &written) != 0;
     CloseHandle(file);
     check(sized && timed, "size or time of " + relative);
 }

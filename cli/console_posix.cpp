@@ -38,6 +38,10 @@ void clearLineOnInterrupt() {
 }
 
 // The character set of LC_CTYPE, which startTranslations has taken from the environment.
+std::string systemTextAsUtf8(const char* text) {
+    return text;
+}
+
 ReportEncoding encodingOfLocale() {
     static const char* const LATIN[] = {"ISO-8859-1", "ISO-8859-15", "CP1252", "WINDOWS-1252"};
     const char* codeset = nl_langinfo(CODESET);

@@ -4,7 +4,10 @@
 #include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <windows.h>
+
+#include "cp1252.h"
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
 #define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
@@ -35,4 +38,10 @@ void clearLineOnInterrupt() {}
 
 ReportEncoding encodingOfLocale() {
     return ENCODING_WINDOWS_1252;
+}
+
+std::string systemTextAsUtf8(const char* text) {
+    std::string utf8(strlen(text) * 3 + 1, '\0');
+    utf8.resize(cp1252ToUtf8(text, &utf8[0], utf8.size()));
+    return utf8;
 }

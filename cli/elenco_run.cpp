@@ -132,6 +132,11 @@ static void raiseStatus(Session& session, int status) {
     if (status > session.status) session.status = status;
 }
 
+// A name the system gave, quoted for the terminal in its own script.
+static std::string quoted(const char* systemText) {
+    return quoteName(systemTextAsUtf8(systemText).c_str());
+}
+
 // One line on standard error: "elenco: " TEXT, its %s (if any) the quoted
 // `name`, then the system's reason when there is one.
 static void tell(const Session& session, const char* text, const std::string& name, int reason) {
@@ -147,14 +152,14 @@ static void tell(const Session& session, const char* text, const std::string& na
 static void showMessageTo(Session& session, const UserMessage& message, int reason) {
     switch (message.code) {
     case MESSAGE_INVALID_HANDLE:
-        tell(session, _("cannot read folder %s"), quoteName(session.givenFolder), reason);
+        tell(session, _("cannot read folder %s"), quoted(session.givenFolder), reason);
         break;
     case MESSAGE_CANNOT_OPEN_REPORT:
-        tell(session, _("cannot open %s"), quoteName(session.givenOutput), reason);
+        tell(session, _("cannot open %s"), quoted(session.givenOutput), reason);
         break;
     case MESSAGE_CANNOT_WRITE_REPORT:
         if (session.toStandardOutput) tell(session, _("write error"), std::string(), reason);
-        else tell(session, _("error writing %s"), quoteName(session.givenOutput), reason);
+        else tell(session, _("error writing %s"), quoted(session.givenOutput), reason);
         break;
     case MESSAGE_OUT_OF_MEMORY:
         tell(session, _("memory exhausted"), std::string(), 0);
@@ -181,17 +186,17 @@ static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKin
         clearProgress(session);
         fputs("elenco: ", stderr);
         fprintf(stderr, _("%s left out: its path would exceed %d characters\n"),
-                quoteName(named).c_str(), MAX_SEARCHABLE_PATH);
+                quoted(named).c_str(), MAX_SEARCHABLE_PATH);
         break;
     case INCOMPLETE_FOLDER_UNREADABLE:
-        tell(session, _("cannot read folder %s"), quoteName(named), reason);
+        tell(session, _("cannot read folder %s"), quoted(named), reason);
         break;
     case INCOMPLETE_DETAILS_UNREADABLE:
-        tell(session, _("cannot access %s"), quoteName(named), reason);
+        tell(session, _("cannot access %s"), quoted(named), reason);
         break;
     case INCOMPLETE_OTHER_FILE_SYSTEM:
         // Asked for with -x: told, but no failure.
-        tell(session, _("%s left out: on another file system"), quoteName(named), 0);
+        tell(session, _("%s left out: on another file system"), quoted(named), 0);
         break;
     }
 }
@@ -214,7 +219,7 @@ static void showWhereReportWent(const Session& session) {
     fputs("elenco: ", stderr);
     fprintf(stderr, translatePlural("%ld folder", "%ld folders", folders), folders);
     fprintf(stderr, translatePlural(", %ld file", ", %ld files", files), files);
-    fprintf(stderr, ": %s\n", quoteName(session.output).c_str());
+    fprintf(stderr, ": %s\n", quoted(session.output).c_str());
 }
 
 static int usageError(const char* reason) {

@@ -80,7 +80,7 @@ bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
 // Searches folder `index` on a reader's thread, without the lock.
 ReadAheadSlot readFolder(const ReadAhead& ahead, int32_t index) {
     ReadAheadSlot slot = {index, SLOT_UNSEARCHABLE, nullptr, 0, ENAMETOOLONG};
-    char path[PATH_BUFFER];
+    char path[SHOWN_PATH_BUFFER];
     if (!folderFullPath(ahead.planned[index], path, sizeof path)) return slot;
     DirEntry entry;
     SearchFolder folder = {ahead.listing, ahead.planned[index].node, path};
@@ -197,7 +197,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
     // The report asks in the planned order; a folder it passes over is dropped.
     while (ahead.nextWanted < ahead.plannedCount) {
         int32_t index = ahead.nextWanted;
-        char path[PATH_BUFFER];
+        char path[SHOWN_PATH_BUFFER];
         bool wanted =
             folderFullPath(ahead.planned[index], path, sizeof path) && strcmp(path, folder.path) == 0;
         ReadAheadSlot taken = FREE_SLOT;

@@ -46,10 +46,15 @@ static size_t utf8TextColumns(const Platform&, const char* text) {
     return utf8Columns(text);
 }
 
+static size_t utf8TextLength(const Platform&, const char* text) {
+    return utf8Length(text);
+}
+
 int reportNamesLayer(const Platform& below, bool utf8, Platform& layer) {
     layer = layerOver(below, nullptr);
     if (utf8) {
         layer.textColumns = utf8TextColumns;
+        layer.textLength = utf8TextLength;
         return 1;
     }
     layer.findFirst = convertingFindFirst;

@@ -70,3 +70,14 @@ size_t utf8Columns(const char* text) {
     }
     return columns;
 }
+
+size_t utf8Length(const char* text) {
+    size_t length = 0;
+    while (*text) {
+        uint32_t point = 0;
+        size_t bytes = decodeUtf8(text, point);
+        text += bytes ? bytes : 1;
+        ++length;
+    }
+    return length;
+}

@@ -14,3 +14,7 @@ size_t decodeUtf8(const char* text, uint32_t& point);
 // characters two, combining marks none, anything else one, and each byte
 // that is not part of a well-formed character one.
 size_t utf8Columns(const char* text);
+
+// The characters of `text`: each well-formed character one, and each byte
+// that is not part of one one.
+size_t utf8Length(const char* text);

@@ -21,7 +21,7 @@ void splitFileName(char* fileName, FileEntry& file) {
 
 // A file listed without its details: the user hears of it by its full path.
 static void noteDetailsUnknown(DialogHandle dialog, ListingJob& job, const DirEntry& entry) {
-    char path[2 * PATH_BUFFER];
+    char path[2 * SHOWN_PATH_BUFFER];
     joinPath(path, sizeof path, job.currentPath, entry.name);
     SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
     noteIncomplete(job, dialog, INCOMPLETE_DETAILS_UNREADABLE, path, folder, entry.realName,
@@ -30,7 +30,7 @@ static void noteDetailsUnknown(DialogHandle dialog, ListingJob& job, const DirEn
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
     size_t folderLength = strlen(job.currentPath);
-    if (folderLength > MAX_SEARCHABLE_PATH) {
+    if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
         if (reason) *reason = ENAMETOOLONG;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
@@ -130,8 +130,8 @@ int compareByTime(const void* a, const void* b) {
     return order != 0 ? order : compareByName(a, b);
 }
 
-// Records are sorted as pointers, then each moves once: an 814-byte record is
-// too large to move at every step of the sort.
+// Records are sorted as pointers, then each moves once, rather than being
+// swapped whole at every step of the sort.
 template <int (*compare)(const void*, const void*)>
 static int comparePointed(const void* a, const void* b) {
     return compare(*static_cast<FileEntry* const*>(a), *static_cast<FileEntry* const*>(b));

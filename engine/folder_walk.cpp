@@ -14,7 +14,7 @@ int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
 // A subfolder whose path, as the report shows it, is too long to search.
 static void noteLeftOut(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
                         const char* savedPath) {
-    char leftOut[2 * PATH_BUFFER];
+    char leftOut[2 * SHOWN_PATH_BUFFER];
     joinPath(leftOut, sizeof leftOut, savedPath, entry.name);
     SearchFolder folder = {job.listing, entry.node, leftOut};
     noteIncomplete(job, dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, folder, nullptr, 0);
@@ -26,9 +26,9 @@ static void noteLeftOut(DialogHandle dialog, ListingJob& job, const DirEntry& en
 static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
                                 const char* savedPath, uint32_t savedNode, const char*& parent) {
     const char* name = entry.name;
-    char childPath[PATH_BUFFER];
+    char childPath[SHOWN_PATH_BUFFER];
     if (!joinPath(childPath, sizeof childPath, savedPath, name) ||
-        strlen(childPath) > MAX_SEARCHABLE_PATH) {
+        job.platform->textLength(*job.platform, childPath) > MAX_SEARCHABLE_PATH) {
         noteLeftOut(dialog, job, entry, savedPath);
         return RESULT_OK;
     }
@@ -70,11 +70,11 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirE
 }
 
 int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
-    if (strlen(job.currentPath) > MAX_SEARCHABLE_PATH) {
+    if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
         if (reason) *reason = ENAMETOOLONG;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
-    char savedPath[PATH_BUFFER];
+    char savedPath[SHOWN_PATH_BUFFER];
     copyText(savedPath, sizeof savedPath, job.currentPath);
     DirEntry entry;
     const Platform& platform = *job.platform;
@@ -115,8 +115,8 @@ int compareFolderPaths(const void* a, const void* b) {
     const FolderEntry& y = *static_cast<const FolderEntry*>(b);
     // Siblings share one copy of their parent's path: past it, their names decide.
     if (x.parent == y.parent) return pathOrder(x.name, y.name);
-    char pathA[PATH_BUFFER];
-    char pathB[PATH_BUFFER];
+    char pathA[SHOWN_PATH_BUFFER];
+    char pathB[SHOWN_PATH_BUFFER];
     folderFullPath(x, pathA, sizeof pathA);
     folderFullPath(y, pathB, sizeof pathB);
     return pathOrder(pathA, pathB);

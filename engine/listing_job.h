@@ -42,6 +42,8 @@ enum {
     PATH_BUFFER = 260, // 259 characters and the terminator
     MAX_PATH_LENGTH = 259,
     MAX_SEARCHABLE_PATH = 255, // the search pattern adds "\*.*" within the same 260 bytes
+    // A shown path of 259 characters, which in a UTF-8 report take up to 4 bytes each.
+    SHOWN_PATH_BUFFER = 4 * MAX_PATH_LENGTH + 1,
     GROWTH_STEP = 1000,        // each array's first room, in records; it then doubles
 };
 
@@ -103,7 +105,7 @@ struct ListingJob {
     int32_t fileCount;
     int32_t folderCapacity;
     int32_t folderCount;
-    char currentPath[PATH_BUFFER];
+    char currentPath[SHOWN_PATH_BUFFER];
     int32_t widestName;
     ListingOptions options;
     int32_t depth;

@@ -71,9 +71,9 @@ int32_t runListing(DialogHandle dialog, const Platform& platform, const char* pa
     summary = ListingSummary();
     summary.failure = RESULT_CANNOT_OPEN_FOLDER;
     // The limits count what the report shows, not the bytes of the real path.
-    char shown[PATH_BUFFER + 1];
+    char shown[SHOWN_PATH_BUFFER + 1];
     if (!platform.showName(platform, path, shown, sizeof shown)) return RESULT_CANNOT_OPEN_FOLDER;
-    size_t length = strlen(shown);
+    size_t length = platform.textLength(platform, shown);
     if (length == 0 || length > MAX_PATH_LENGTH) return RESULT_CANNOT_OPEN_FOLDER;
     summary.failure = RESULT_OUT_OF_MEMORY;
     ListingJob job;

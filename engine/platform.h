@@ -140,6 +140,8 @@ struct Platform {
     int (*fileTimeToCalendar)(const Platform& self, FileTime time, CalendarTime* calendar);
     // The columns a name takes in the report, for widths and padding.
     size_t (*textColumns)(const Platform& self, const char* text);
+    // The characters of a shown name or path: what the limits of 255 and 259 count.
+    size_t (*textLength)(const Platform& self, const char* text);
 
     // Shows a message owned by `owner` and waits until it is dismissed.
     // `reason` is the errno value of the failure it tells of, or 0.

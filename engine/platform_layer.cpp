@@ -31,6 +31,9 @@ static int downFileTimeToCalendar(const Platform& self, FileTime time, CalendarT
 static size_t downTextColumns(const Platform& self, const char* text) {
     return self.below->textColumns(*self.below, text);
 }
+static size_t downTextLength(const Platform& self, const char* text) {
+    return self.below->textLength(*self.below, text);
+}
 static void downShowMessage(const Platform& self, DialogHandle owner, const UserMessage& message,
                             int reason) {
     self.below->showMessage(*self.below, owner, message, reason);
@@ -63,7 +66,7 @@ static void downExpectSearches(const Platform& self, ListingState* listing,
 Platform layerOver(const Platform& below, void* context) {
     return {&below,          context,         downBeginListing,   downEndListing,
             downShowName,    downRealPath,    downFindFirst,      downFindNext,
-            downFindClose,   downFileTimeToCalendar, downTextColumns, downShowMessage,
+            downFindClose,   downFileTimeToCalendar, downTextColumns, downTextLength, downShowMessage,
             downEndDialog,   downNoteIncomplete, downReallocate,  downOpenReport,
             downWriteReport, downCloseReport, downExpectSearches};
 }

@@ -549,7 +549,7 @@ static void posixExpectSearches(const Platform&, ListingState*, const FolderEntr
 const Platform systemPlatform = {
     nullptr,           nullptr,          posixBeginListing, posixEndListing,
     posixShowName,     posixRealPath,    posixFindFirst,    posixFindNext,
-    posixFindClose,    posixFileTimeToCalendar, runtimeTextColumns, posixShowMessage,
+    posixFindClose,    posixFileTimeToCalendar, runtimeTextColumns, runtimeTextColumns, posixShowMessage,
     posixEndDialog,    posixNoteIncomplete, runtimeReallocate, stdioOpenReport,
     stdioWriteReport,  stdioCloseReport, posixExpectSearches,
 };

@@ -203,7 +203,7 @@ static void win32ExpectSearches(const Platform&, ListingState*, const FolderEntr
 const Platform systemPlatform = {
     nullptr,          nullptr,          win32BeginListing,  win32EndListing,
     win32ShowName,    win32RealPath,    win32FindFirst,     win32FindNext,
-    win32FindClose,   win32FileTimeToCalendar, runtimeTextColumns, win32ShowMessage,
+    win32FindClose,   win32FileTimeToCalendar, runtimeTextColumns, runtimeTextColumns, win32ShowMessage,
     win32EndDialog,   win32NoteIncomplete, runtimeReallocate, stdioOpenReport,
     stdioWriteReport, stdioCloseReport, win32ExpectSearches,
 };

@@ -148,10 +148,12 @@ std::string padded(const std::string& text, size_t width) {
     return text.size() < width ? text + std::string(width - text.size(), ' ') : text;
 }
 
-// Ties of a key are left in no order for now; once they are broken by name
-// (case aside), type and bytes, this says so.
-int compareTies(const DiskFile&, const DiskFile&) {
-    return 0;
+// Ties of a key go by name with case aside, then by type, then byte by byte:
+// one order for the same files on any disk.
+int compareTies(const DiskFile& a, const DiskFile& b) {
+    int order = compareIgnoringCase(a.name, b.name);
+    if (order == 0) order = a.type.compare(b.type);
+    return order != 0 ? order : a.name.compare(b.name);
 }
 
 // The order the option word asks for, as a three-way comparison; 0 when the
@@ -164,7 +166,7 @@ int compareByKey(int word, const DiskFile& a, const DiskFile& b) {
                 : word & 16 ? compareIgnoringCase(a.name, b.name)
                             : 0;
     if (order || !(word & 240)) return order;
-    return word & 128 ? compareIgnoringCase(a.name, b.name) : compareTies(a, b);
+    return compareTies(a, b);
 }
 
 // The lines of a report, which must end each with CR LF.

@@ -50,7 +50,6 @@ struct Session {
     long foldersListed;
     long entriesSeen;
     SearchDetail lastDetail;
-    bool searchMeetsReport; // the search may meet the report being written
     std::chrono::steady_clock::time_point lastProgress;
 };
 
@@ -72,33 +71,13 @@ static void showProgress(Session& session) {
     fputs("\033[K", stderr);
 }
 
-// Passes over the report's temporary file: the listing shows its folder as it was.
-static int skipReport(const Platform& self, DirSearch* search, DirEntry* entry) {
-    const Session& session = *static_cast<const Session*>(self.context);
-    int step = SEARCH_ENTRY;
-    while (step == SEARCH_ENTRY && session.searchMeetsReport && isReportTemporary(entry->name))
-        step = findNext(*self.below, search, entry);
-    return step;
-}
-
 static DirSearch* countingFindFirst(const Platform& self, const SearchFolder& folder,
                                     SearchDetail detail, DirEntry* entry) {
     Session& session = *static_cast<Session*>(self.context);
     session.lastDetail = detail;
     if (detail == SEARCH_KINDS_ONLY) ++session.foldersSeen;
     if (detail == SEARCH_FULL) ++session.foldersListed;
-    char real[8192];
-    session.searchMeetsReport = detail == SEARCH_FULL &&
-                                self.below->realPath(*self.below, folder, real, sizeof real) &&
-                                holdsReportTemporary(real);
     DirSearch* search = findFirst(*self.below, folder, detail, entry);
-    int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
-    if (search && step != SEARCH_ENTRY) {
-        int reason = step == SEARCH_ERROR ? errno : 0;
-        findClose(*self.below, search);
-        errno = reason;
-        search = nullptr;
-    }
     if (search && detail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
     return search;
@@ -107,7 +86,6 @@ static DirSearch* countingFindFirst(const Platform& self, const SearchFolder& fo
 static int countingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
     Session& session = *static_cast<Session*>(self.context);
     int step = findNext(*self.below, search, entry);
-    if (step == SEARCH_ENTRY) step = skipReport(self, search, entry);
     if (step != SEARCH_ENTRY) return step;
     if (session.lastDetail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
@@ -253,7 +231,9 @@ int runElenco(int argc, char** argv, const Platform& system) {
     ReadAhead ahead(options.jobs ? options.jobs
                                  : static_cast<int>(std::thread::hardware_concurrency()));
     Platform readAhead = readAheadLayer(names, ahead);
-    Platform front = layerOver(readAhead, &session);
+    ReportHiding hiding;
+    Platform hidden = reportHidingLayer(readAhead, hiding);
+    Platform front = layerOver(hidden, &session);
     front.findFirst = countingFindFirst;
     front.findNext = countingFindNext;
     front.showMessage = cliShowMessage;

@@ -113,10 +113,51 @@ int finishReportOutput(bool complete) {
     return placed || !complete;
 }
 
-bool holdsReportTemporary(const char* folder) {
+// Whether the search of `folder` may meet the temporary file, and whether
+// `name` is it: a listing passes over the file being written.
+static bool holdsReportTemporary(const char* folder) {
     return output.temporaryMade && samePath(folder, output.temporaryFolder);
 }
 
-bool isReportTemporary(const char* name) {
+static bool isReportTemporary(const char* name) {
     return strcmp(name, output.temporaryName) == 0;
+}
+
+static int skipReport(const Platform& self, DirSearch* search, DirEntry* entry) {
+    const ReportHiding& state = *static_cast<const ReportHiding*>(self.context);
+    int step = SEARCH_ENTRY;
+    while (step == SEARCH_ENTRY && state.searchMeetsReport && isReportTemporary(entry->name))
+        step = findNext(*self.below, search, entry);
+    return step;
+}
+
+static DirSearch* hidingFindFirst(const Platform& self, const SearchFolder& folder,
+                                  SearchDetail detail, DirEntry* entry) {
+    ReportHiding& state = *static_cast<ReportHiding*>(self.context);
+    char real[sizeof output.temporaryFolder];
+    state.searchMeetsReport = detail == SEARCH_FULL &&
+                              self.below->realPath(*self.below, folder, real, sizeof real) &&
+                              holdsReportTemporary(real);
+    DirSearch* search = findFirst(*self.below, folder, detail, entry);
+    int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
+    if (search && step != SEARCH_ENTRY) {
+        int reason = step == SEARCH_ERROR ? errno : 0;
+        findClose(*self.below, search);
+        errno = reason;
+        return nullptr;
+    }
+    return search;
+}
+
+static int hidingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
+    int step = findNext(*self.below, search, entry);
+    return step == SEARCH_ENTRY ? skipReport(self, search, entry) : step;
+}
+
+Platform reportHidingLayer(const Platform& below, ReportHiding& state) {
+    state.searchMeetsReport = false;
+    Platform layer = layerOver(below, &state);
+    layer.findFirst = hidingFindFirst;
+    layer.findNext = hidingFindNext;
+    return layer;
 }

@@ -27,7 +27,12 @@ int closeReportOutput(ReportFile* file);
 // replace the target.
 int finishReportOutput(bool complete);
 
-// Whether the search of `folder` may meet the temporary file, and whether
-// `name` is it: a listing passes over the file being written.
-bool holdsReportTemporary(const char* folder);
-bool isReportTemporary(const char* name);
+// Whether the search in progress may meet the temporary file: one listing's
+// searches, which the engine makes one at a time on its own thread.
+struct ReportHiding {
+    bool searchMeetsReport;
+};
+
+// A layer over `below` whose searches pass over the report's temporary file,
+// so that a listing shows the report's folder as it was.
+Platform reportHidingLayer(const Platform& below, ReportHiding& state);

@@ -32,7 +32,8 @@ static struct {
     DWORD placeSystemError;
     bool going;
     bool stopped;
-    bool searchMeetsReport; // the search may meet the report's temporary file
+    ReportHiding hiding;
+    Platform hidden; // the layer below this one, which passes over the report's file
     SearchDetail detail;
     long walkSearches;
     long fileSearches;
@@ -90,14 +91,6 @@ static void serveWhenDue() {
     if (GetTickCount() - run.lastServed >= SERVE_EVERY_MS) serveNow();
 }
 
-// Passes over the report's temporary file: the listing shows its folder as it was.
-static int skipReport(const Platform& self, DirSearch* search, DirEntry* entry) {
-    int step = SEARCH_ENTRY;
-    while (step == SEARCH_ENTRY && run.searchMeetsReport && isReportTemporary(entry->name))
-        step = findNext(*self.below, search, entry);
-    return step;
-}
-
 static void countEntry(const DirEntry& entry) {
     if (run.detail == SEARCH_FULL && !(entry.attributes & FOLDER_ATTRIBUTE)) ++run.files;
 }
@@ -111,18 +104,7 @@ static DirSearch* liveFindFirst(const Platform& self, const SearchFolder& folder
     }
     run.detail = detail;
     ++(detail == SEARCH_KINDS_ONLY ? run.walkSearches : run.fileSearches);
-    char real[PATH_BUFFER];
-    run.searchMeetsReport = detail == SEARCH_FULL &&
-                            self.below->realPath(*self.below, folder, real, sizeof real) &&
-                            holdsReportTemporary(real);
     DirSearch* search = findFirst(*self.below, folder, detail, entry);
-    int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
-    if (search && step != SEARCH_ENTRY) {
-        int reason = step == SEARCH_ERROR ? errno : 0;
-        findClose(*self.below, search);
-        errno = reason;
-        return nullptr;
-    }
     if (search) countEntry(*entry);
     return search;
 }
@@ -134,7 +116,6 @@ static int liveFindNext(const Platform& self, DirSearch* search, DirEntry* entry
         return SEARCH_ERROR;
     }
     int step = findNext(*self.below, search, entry);
-    if (step == SEARCH_ENTRY) step = skipReport(self, search, entry);
     if (step == SEARCH_ENTRY) countEntry(*entry);
     return step;
 }
@@ -207,7 +188,8 @@ Platform beginLiveRun(HWND dialog, const Platform& below, const char* reportPath
     run.placeReady = beginReportOutput(reportPath, below);
     run.placeError = errno;
     run.placeSystemError = GetLastError();
-    Platform live = layerOver(below, &run);
+    run.hidden = reportHidingLayer(below, run.hiding);
+    Platform live = layerOver(run.hidden, &run);
     live.findFirst = liveFindFirst;
     live.findNext = liveFindNext;
     live.showMessage = liveShowMessage;

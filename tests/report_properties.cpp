@@ -361,10 +361,16 @@ void addFixedFamilies(const ScopedTempDir& dir) {
     if (WINDOWS) return;
     dir.makeLink("albero/Foto/giro", ".");
     dir.makeLink("albero/Foto/rotto", "nessuno");
-    for (const char* twin : {"relazione.txt", "Relazione.txt", "relazione.doc", "RELAZIONE.doc"})
-        dir.makeFile(std::string("albero/Foto/") + twin, 5);
-    for (const char* twin : {"foto", "Foto", "fOTO", "FOTO"})
-        dir.makeFolder(std::string("albero/Foto/Estate/") + twin);
+    // "rel" in each of its eight cases, so that no order of the disk's is theirs
+    // by chance: files of two types and folders.
+    for (int variant = 0; variant < 8; ++variant) {
+        std::string name = "rel";
+        for (int letter = 0; letter < 3; ++letter)
+            if (variant >> letter & 1) name[letter] ^= 0x20;
+        dir.makeFile("albero/Foto/" + name + ".txt", 5);
+        dir.makeFile("albero/Foto/" + name + ".doc", 5);
+        dir.makeFolder("albero/Foto/Estate/" + name);
+    }
 }
 
 struct Listing {

@@ -393,20 +393,13 @@ TEST_P(CaseTest, Holds) {
     makeTree(dir, c.tree);
     std::string root = dir.path;
     std::string faults;
-    for (const std::string& fault : c.faults) {
+    for (const std::string& fault : c.faults) { // KIND, alloc:N, KIND:PATH or readerror:PATH:N
         size_t colon = fault.find(':');
-        std::string kind = fault.substr(0, colon);
-        faults += (faults.empty() ? "" : "|") + kind;
+        faults += (faults.empty() ? "" : "|") + fault.substr(0, colon);
         if (colon == std::string::npos) continue;
-        std::string argument = fault.substr(colon + 1);
-        std::string count; // readerror's PATH:N
-        if (kind == "readerror") {
-            count = argument.substr(argument.rfind(':'));
-            argument.resize(argument.size() - count.size());
-        }
-        bool takesPath = kind == "unreadable" || kind == "vanish" || kind == "nodetails" ||
-                         kind == "readerror" || kind == "hold";
-        faults += ":" + (takesPath ? dir.at(argument) : argument) + count;
+        size_t end = startsWith(fault, "readerror:") ? fault.rfind(':') : fault.size();
+        std::string argument = fault.substr(colon + 1, end - colon - 1);
+        faults += ":" + (startsWith(fault, "alloc:") ? argument : dir.at(argument)) + fault.substr(end);
     }
     if (runDialogSteps || !c.steps.empty()) {
         if (!runDialogSteps || c.steps.empty())

@@ -148,12 +148,12 @@ std::string padded(const std::string& text, size_t width) {
     return text.size() < width ? text + std::string(width - text.size(), ' ') : text;
 }
 
-// Ties of a key go by name with case aside, then by type, then byte by byte:
-// one order for the same files on any disk.
+// Ties of every key go by name (case aside), then type, then byte by byte, so
+// the same tree gives the same bytes from any disk.
 int compareTies(const DiskFile& a, const DiskFile& b) {
     int order = compareIgnoringCase(a.name, b.name);
-    if (order == 0) order = a.type.compare(b.type);
-    return order != 0 ? order : a.name.compare(b.name);
+    if (!order) order = a.type.compare(b.type);
+    return order ? order : a.name.compare(b.name);
 }
 
 // The order the option word asks for, as a three-way comparison; 0 when the
@@ -165,8 +165,7 @@ int compareByKey(int word, const DiskFile& a, const DiskFile& b) {
                 : word & 32 ? a.type.compare(b.type)
                 : word & 16 ? compareIgnoringCase(a.name, b.name)
                             : 0;
-    if (order || !(word & 240)) return order;
-    return compareTies(a, b);
+    return order || !(word & 240) ? order : compareTies(a, b);
 }
 
 // The lines of a report, which must end each with CR LF.
@@ -197,7 +196,7 @@ void checkRows(const std::vector<std::string>& lines, size_t& at, int word, size
     size_t rows = 0;
     for (; !lines.at(at).empty(); ++at, ++rows) {
         const std::string& row = lines[at];
-        auto match = std::find_if(files.begin(), files.end(), [&](const DiskFile& file) {
+        auto shows = [&](const DiskFile& file) {
             std::string front;
             for (size_t level = 0; tree && level < depth; ++level)
                 front += "... ";
@@ -210,13 +209,19 @@ void checkRows(const std::vector<std::string>& lines, size_t& at, int word, size
             if (!(word & 8)) return row == front;
             return row.compare(0, front.size(), front) == 0 &&
                    parseTime(row.substr(front.size()), shown) && shown == file.lastWrite;
-        });
+        };
+        // Of the files a row could show, the first in the key's order.
+        int sign = word & 256 ? -1 : 1;
+        auto match = files.end();
+        for (auto file = files.begin(); file != files.end(); ++file)
+            if (shows(*file) && (match == files.end() || sign * compareByKey(word, *file, *match) < 0))
+                match = file;
         if (match == files.end()) {
             ADD_FAILURE() << "a row no file on the disk matches: '" << row << "'";
             continue;
         }
         if (rows > 0) {
-            EXPECT_LE((word & 256 ? -1 : 1) * compareByKey(word, previous, *match), 0)
+            EXPECT_LE(sign * compareByKey(word, previous, *match), 0)
                 << "out of order: '" << row << "' after '" << lines[at - 1] << "'";
         }
         previous = *match;
@@ -250,7 +255,8 @@ void checkReport(const std::string& report, const std::string& root, int word) {
     for (; !lines.at(at).empty(); ++sections) {
         std::string path = lines.at(at++);
         ASSERT_TRUE(disk.count(path)) << "a section for no folder: " << path;
-        EXPECT_LE(compareIgnoringCase(previous, path), 0) << path << " after " << previous;
+        int order = compareIgnoringCase(previous, path);
+        EXPECT_LT(order ? order : previous.compare(path), 0) << path << " after " << previous;
         previous = path;
         EXPECT_EQ(lines.at(at++), "");
         if (disk[path].empty()) {
@@ -338,7 +344,8 @@ struct TreeMaker {
 // What random names seldom make: sibling folders that differ at the separator;
 // names made of dots, and names alike for longer than a sort key's lead, all
 // at one time; a chain deeper than the folders a reader keeps open; and (on
-// Linux) a link to its own folder.
+// Linux) a link to its own folder, one to nothing, files and folders named
+// alike but for case.
 void addFixedFamilies(const ScopedTempDir& dir) {
     for (const char* folder : {"Foto", "Foto/Estate", "Foto 2", "Foto-v", "Foto.bak", "Foto_v",
                                "Fotografie", "Foto2", "foto3"})
@@ -351,7 +358,19 @@ void addFixedFamilies(const ScopedTempDir& dir) {
         dir.makeFolder(chain += "/g");
         dir.makeFile(chain + "/f" + std::to_string(level), level);
     }
-    if (!WINDOWS) dir.makeLink("albero/Foto/giro", ".");
+    if (WINDOWS) return;
+    dir.makeLink("albero/Foto/giro", ".");
+    dir.makeLink("albero/Foto/rotto", "nessuno");
+    // "rel" in each of its eight cases, so that no order of the disk's is theirs
+    // by chance: files of two types and folders.
+    for (int variant = 0; variant < 8; ++variant) {
+        std::string name = "rel";
+        for (int letter = 0; letter < 3; ++letter)
+            if (variant >> letter & 1) name[letter] ^= 0x20;
+        dir.makeFile("albero/Foto/" + name + ".txt", 5);
+        dir.makeFile("albero/Foto/" + name + ".doc", 5);
+        dir.makeFolder("albero/Foto/Estate/" + name);
+    }
 }
 
 struct Listing {

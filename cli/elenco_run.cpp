@@ -40,8 +40,8 @@ enum ExitStatus {
 struct Session {
     const char* givenFolder;
     const char* givenOutput; // null: standard output
-    char folder[8192];
-    char output[8192];
+    char folder[REAL_PATH_BUFFER];
+    char output[REAL_PATH_BUFFER];
     bool toStandardOutput;
     bool progress;
     int status;

@@ -15,10 +15,12 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include "listing_job.h"
+
 static const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
 // Read by the handler, so set while the signals are blocked.
-static char guardedPath[8192];
+static char guardedPath[REAL_PATH_BUFFER];
 static volatile sig_atomic_t guarding = 0;
 
 static void removeAndEnd(int signal) {

@@ -17,8 +17,8 @@ static struct {
     ReportFile* device; // written in place: open from the start until the engine takes it
     KeptReport* kept;   // rewritten in place from the temporary file once complete
     bool temporaryMade;
-    char temporary[8192];
-    char temporaryFolder[8192];
+    char temporary[REAL_PATH_BUFFER];
+    char temporaryFolder[REAL_PATH_BUFFER];
     const char* temporaryName;
 } output;
 

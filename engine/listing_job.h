@@ -44,6 +44,8 @@ enum {
     MAX_SEARCHABLE_PATH = 255, // the search pattern adds "\*.*" within the same 260 bytes
     // A shown path of 259 characters, which in a UTF-8 report take up to 4 bytes each.
     SHOWN_PATH_BUFFER = 4 * MAX_PATH_LENGTH + 1,
+    // A path as the system names it, which no limit of the report's bounds.
+    REAL_PATH_BUFFER = 8192,
     GROWTH_STEP = 1000,        // each array's first room, in records; it then doubles
 };
 

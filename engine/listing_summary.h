@@ -7,8 +7,6 @@
 #include "listing_job.h"
 #include "platform.h"
 
-enum { NAMED_UNREADABLE = 5 }; // the unreadable folders a summary names
-
 struct ListingSummary {
     bool reportWritten;
     // Why not, when it was not: RESULT_CANNOT_OPEN_REPORT (opened or written),
@@ -19,8 +17,6 @@ struct ListingSummary {
     int32_t foldersLeftOut; // their path would exceed 255 characters
     int32_t foldersUnreadable;
     int32_t filesWithoutDetails;
-    // The first unreadable folders, as the system names them (cut to fit).
-    char unreadable[NAMED_UNREADABLE][PATH_BUFFER];
 };
 
 // Counts what the listing could not hold in the job's summary, and tells it

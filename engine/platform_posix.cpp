@@ -579,7 +579,7 @@ static int appendComponents(char* work, size_t capacity, const char* path) {
 }
 
 int fullPath(const char* path, char* out, size_t capacity) {
-    char work[8192] = "/";
+    char work[REAL_PATH_BUFFER] = "/";
     if (path[0] != '/') {
         char cwd[4096];
         if (!getcwd(cwd, sizeof cwd) || !appendComponents(work, sizeof work, cwd)) return 0;

@@ -1,70 +1,26 @@
 #include "running_dialog.h"
 
-#include <gtest/gtest.h>
-#include <stdio.h>
-#include <string.h>
-
 #include "resource.h"
 #include "start.h"
 
 static const DWORD WAIT_MS = 5000;
-static const DWORD WATCHDOG_MS = 20000;
 
-struct WindowSearch {
-    const char* caption;
-    HWND except;
-    HWND found;
-};
-
-static BOOL CALLBACK matchWindow(HWND window, LPARAM lParam) {
-    WindowSearch& search = *reinterpret_cast<WindowSearch*>(lParam);
-    char className[32] = "";
-    char caption[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, caption, sizeof caption);
-    if (window == search.except || !IsWindowVisible(window) || strcmp(className, "#32770") != 0 ||
-        strcmp(caption, search.caption) != 0)
-        return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
-// A visible window of the dialog class on `thread` with `caption`, other than `except`.
-static HWND findDialogWindow(DWORD thread, const char* caption, HWND except) {
-    WindowSearch search = {caption, except, nullptr};
-    EnumThreadWindows(thread, matchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-static HWND waitForDialogWindow(DWORD thread, const char* caption, HWND except) {
-    for (DWORD waited = 0; waited < WAIT_MS; waited += 10) {
-        HWND found = findDialogWindow(thread, caption, except);
-        if (found) return found;
-        Sleep(10);
-    }
+// A visible box of the dialog class with `caption`, other than `except`, waited for.
+static HWND waitForDialogWindow(const char* caption, HWND except, DWORD wait = WAIT_MS) {
+    for (DWORD waited = 0; waited <= wait; waited += 10, Sleep(10))
+        for (HWND found = nullptr; (found = FindWindowExA(nullptr, found, "#32770", caption));)
+            if (found != except && IsWindowVisible(found)) return found;
     return nullptr;
 }
 
-RunningDialog::RunningDialog()
-    : closing(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "";
-    watchdog = std::thread([this, name] {
-        if (WaitForSingleObject(closing, WATCHDOG_MS) == WAIT_OBJECT_0) return;
-        fprintf(stderr, "watchdog: the dialog of %s is still open after %lu ms\n", name.c_str(),
-                static_cast<unsigned long>(WATCHDOG_MS));
-        fflush(stderr);
-        TerminateProcess(GetCurrentProcess(), 3);
-    });
+RunningDialog::RunningDialog() {
     thread = std::thread([this] {
         threadId = GetCurrentThreadId();
         char noArguments[] = "";
         dialogResult = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
         finished = true;
     });
-    while (threadId == 0)
-        Sleep(1);
-    window = waitForDialogWindow(threadId, "Zarpello", nullptr);
+    window = waitForDialogWindow("Zarpello", nullptr);
     tree = GetDlgItem(window, IDC_FOLDER_TREE);
     // Shown is not yet active: the focus is placed once it is.
     for (DWORD waited = 0; window && !focus() && waited < WAIT_MS; waited += 10)
@@ -75,17 +31,13 @@ RunningDialog::~RunningDialog() {
     // A test that stopped early leaves its dialog, or a message box, open:
     // answer every box and press Escape, as a user would.
     for (DWORD waited = 0; !finished && waited < WAIT_MS; waited += 50) {
-        for (const char* caption : {"ERRORE", "ATTENZIONE", "Zarpello"}) {
-            HWND box = findDialogWindow(threadId, caption, window);
-            if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }
+        for (const char* caption : {"ERRORE", "ATTENZIONE", "Zarpello"})
+            if (HWND box = waitForDialogWindow(caption, window, 0))
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
         if (window) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
         Sleep(50);
     }
     thread.join();
-    SetEvent(closing);
-    watchdog.join();
-    CloseHandle(closing);
 }
 
 HWND RunningDialog::control(int id) const {
@@ -108,7 +60,7 @@ void RunningDialog::post(int command) const {
 }
 
 std::string RunningDialog::answerMessage(const char* caption) const {
-    HWND box = waitForDialogWindow(threadId, caption, window);
+    HWND box = waitForDialogWindow(caption, window);
     if (!box) return "(no message box)";
     char buffer[1024] = "";
     GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);

@@ -2,8 +2,7 @@
 // test program's copy of the template) on a thread of its own, and driven from
 // the test's thread with the platform's messages, as a user's clicks would be.
 // Commands whose handling shows a message box are posted, never sent, and the
-// boxes are found and answered here; a watchdog ends the whole test program if
-// the dialog is still open 20 seconds after it started, so no test can hang.
+// boxes are found and answered here.
 #pragma once
 
 #include <windows.h>
@@ -43,8 +42,6 @@ struct RunningDialog {
 
   private:
     std::thread thread;
-    std::thread watchdog;
-    HANDLE closing;
     std::atomic<DWORD> threadId{0};
     std::atomic<bool> finished{false};
     INT_PTR dialogResult = -100;

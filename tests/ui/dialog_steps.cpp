@@ -2,7 +2,6 @@
 // folders the case made. Each step is one user action or one check.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <map>
 #include <string>
@@ -73,20 +72,6 @@ std::string joined(const std::vector<std::string>& words, size_t from) {
     for (size_t i = from; i < words.size(); ++i)
         text += (i > from ? "|" : "") + words[i];
     return text;
-}
-
-// The item of a folder path already in the tree ("/": the root), selecting nothing.
-HTREEITEM itemOf(HWND tree, const std::string& path) {
-    if (path == "/") return TVI_ROOT;
-    HTREEITEM item = TreeView_GetRoot(tree);
-    while (item && itemText(tree, item).compare(0, 3, path, 0, 3) != 0)
-        item = TreeView_GetNextSibling(tree, item);
-    for (size_t start = 3; item && start < path.size();) {
-        size_t end = std::min(path.find('\\', start), path.size());
-        item = childItem(tree, item, path.substr(start, end - start));
-        start = end + 1;
-    }
-    return item;
 }
 
 void runSteps(const DialogSteps& steps, const Platform& system) {
@@ -162,7 +147,7 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             readOptions(dialog.window, options);
             EXPECT_EQ(options, std::stoul(argument));
         } else if (verb == "children") {
-            item = itemOf(dialog.tree, argument);
+            item = argument == "/" ? TVI_ROOT : revealFolder(dialog.tree, argument);
             ASSERT_NE(item, nullptr);
             EXPECT_EQ(joined(childTexts(dialog.tree, item), 0), joined(step, 2));
         } else if (verb == "drive-images") {

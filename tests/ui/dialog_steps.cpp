@@ -18,12 +18,10 @@ namespace {
 #define CONTROL(name)                                                                              \
     { #name, name }
 const std::map<std::string, int> CONTROLS = {
-    CONTROL(IDC_PREPARE),       CONTROL(IDC_ABANDON),
-    CONTROL(IDC_SELECTED_PATH), CONTROL(IDC_WITH_SUBFOLDERS),
-    CONTROL(IDC_SHOW_LENGTH),   CONTROL(IDC_WITHOUT_SUBFOLDERS),
-    CONTROL(IDC_SHOW_TYPE),     CONTROL(IDC_SHOW_MODIFIED),
-    CONTROL(IDC_SORT_NAME),     CONTROL(IDC_SORT_TYPE),
-    CONTROL(IDC_SORT_LENGTH),   {"IDOK", IDOK},
+    CONTROL(IDC_PREPARE),         CONTROL(IDC_ABANDON),       CONTROL(IDC_SELECTED_PATH),
+    CONTROL(IDC_WITH_SUBFOLDERS), CONTROL(IDC_SHOW_LENGTH),   CONTROL(IDC_WITHOUT_SUBFOLDERS),
+    CONTROL(IDC_SHOW_TYPE),       CONTROL(IDC_SHOW_MODIFIED), CONTROL(IDC_SORT_NAME),
+    CONTROL(IDC_SORT_TYPE),       CONTROL(IDC_SORT_LENGTH),   {"IDOK", IDOK},
 };
 
 // `hold PATH`: the search of PATH's files stalls, finding "." over and over,
@@ -61,11 +59,6 @@ std::string textWithin(HWND control, DWORD milliseconds) {
 
 const std::map<std::string, int> KEYS = {
     {"TAB", VK_TAB}, {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"HOME", VK_HOME}};
-
-// A resource of `module` in Italian.
-bool italianResource(HMODULE module, LPCSTR type, LPCSTR name) {
-    return FindResourceExA(module, type, name, MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN));
-}
 
 std::string joined(const std::vector<std::string>& words, size_t from) {
     std::string text;
@@ -134,9 +127,10 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             EXPECT_TRUE(SendMessageA(dialog.window, WM_GETICON, ICON_BIG, 0));
             EXPECT_TRUE(SendMessageA(dialog.window, WM_GETICON, ICON_SMALL, 0));
             EXPECT_TRUE(IsProcessDPIAware());
-            EXPECT_TRUE(italianResource(nullptr, RT_VERSION, MAKEINTRESOURCEA(1)));
-            EXPECT_TRUE(italianResource(elenco, RT_VERSION, MAKEINTRESOURCEA(1)));
-            EXPECT_TRUE(italianResource(elenco, RT_MANIFEST, MAKEINTRESOURCEA(1)));
+            const WORD italian = MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN);
+            EXPECT_TRUE(FindResourceExA(nullptr, RT_VERSION, MAKEINTRESOURCEA(1), italian));
+            EXPECT_TRUE(FindResourceExA(elenco, RT_VERSION, MAKEINTRESOURCEA(1), italian));
+            EXPECT_TRUE(FindResourceExA(elenco, RT_MANIFEST, MAKEINTRESOURCEA(1), italian));
             FreeLibrary(elenco);
         } else if (verb == "text") {
             EXPECT_EQ(dialog.text(control), rest);
@@ -150,17 +144,18 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             item = argument == "/" ? TVI_ROOT : revealFolder(dialog.tree, argument);
             ASSERT_NE(item, nullptr);
             EXPECT_EQ(joined(childTexts(dialog.tree, item), 0), joined(step, 2));
-        } else if (verb == "drive-images") {
-            HTREEITEM drive = TreeView_GetRoot(dialog.tree);
-            for (size_t i = 1; i < step.size();
-                 ++i, drive = TreeView_GetNextSibling(dialog.tree, drive)) {
+        } else if (verb == "drive-images") { // each image the same when selected
+            std::string images;
+            for (HTREEITEM drive = TreeView_GetRoot(dialog.tree); drive;
+                 drive = TreeView_GetNextSibling(dialog.tree, drive)) {
                 TVITEMA read = {};
                 read.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
                 read.hItem = drive;
                 TreeView_GetItem(dialog.tree, &read);
-                EXPECT_EQ(read.iImage, std::stoi(step[i])) << itemText(dialog.tree, drive);
-                EXPECT_EQ(read.iSelectedImage, read.iImage) << itemText(dialog.tree, drive);
+                images += "|" + std::to_string(read.iImage) +
+                          (read.iSelectedImage == read.iImage ? "" : "?");
             }
+            EXPECT_EQ(images.substr(1), joined(step, 1));
         } else if (verb == "mkdir") {
             EXPECT_TRUE(CreateDirectoryA(argument.c_str(), nullptr));
         } else if (verb == "answer") {

@@ -40,23 +40,10 @@ RunningDialog::~RunningDialog() {
     thread.join();
 }
 
-HWND RunningDialog::control(int id) const {
-    return GetDlgItem(window, id);
-}
-
 std::string RunningDialog::text(int id) const {
     char buffer[512] = "";
     GetDlgItemTextA(window, id, buffer, sizeof buffer);
     return buffer;
-}
-
-void RunningDialog::click(int id) const {
-    SendMessageA(control(id), BM_CLICK, 0, 0);
-}
-
-void RunningDialog::post(int command) const {
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(control(command)));
 }
 
 std::string RunningDialog::answerMessage(const char* caption) const {

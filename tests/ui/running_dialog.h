@@ -17,14 +17,12 @@
 struct RunningDialog {
     RunningDialog();
     ~RunningDialog();
-    RunningDialog(const RunningDialog&) = delete;
-    RunningDialog& operator=(const RunningDialog&) = delete;
 
-    HWND control(int id) const;
+    HWND control(int id) const { return GetDlgItem(window, id); }
     std::string text(int id) const;
-    void click(int id) const;
     // click waits for the button's handling; post does not, for those that show a box.
-    void post(int command) const;
+    void click(int id) const { SendMessageA(control(id), BM_CLICK, 0, 0); }
+    void post(int id) const { PostMessageA(window, WM_COMMAND, id, LPARAM(control(id))); }
     // Presses OK on the box with `caption` and returns its text.
     std::string answerMessage(const char* caption) const;
     // The dialog's result, or -100 when it is still open.

@@ -78,9 +78,8 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
         SCOPED_TRACE("> " + joined(step, 0));
         int control = CONTROLS.count(argument) ? CONTROLS.at(argument) : 0;
         HTREEITEM item = nullptr;
-        if (verb == "select" || verb == "select-drive") {
-            item = verb == "select" ? revealFolder(dialog.tree, argument)
-                                    : childItem(dialog.tree, TVI_ROOT, argument);
+        if (verb == "select") {
+            item = revealFolder(dialog.tree, argument);
             ASSERT_NE(item, nullptr);
             selectItem(dialog.tree, item);
         } else if (verb == "absent") {
@@ -92,11 +91,10 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
         } else if (verb == "key") { // to the control with the focus, as typed
             PostMessageA(dialog.focus(), WM_KEYDOWN, KEYS.at(argument), 1);
             PostMessageA(dialog.focus(), WM_KEYUP, KEYS.at(argument), 0xC0000001);
+            EXPECT_TRUE(dialog.settle()) << "the dialog does not repaint";
         } else if (verb == "press") { // the mouse's messages, as a click on the control sends
             PostMessageA(dialog.control(control), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
             PostMessageA(dialog.control(control), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-        } else if (verb == "settle") {
-            EXPECT_TRUE(dialog.settle()) << "the dialog does not repaint";
         } else if (verb == "tab-order") { // the focus, then where each Tab takes it
             std::string order = std::to_string(GetDlgCtrlID(dialog.focus()));
             for (size_t i = 2; i < step.size(); ++i) {
@@ -134,8 +132,6 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             FreeLibrary(elenco);
         } else if (verb == "text") {
             EXPECT_EQ(dialog.text(control), rest);
-        } else if (verb == "disabled") {
-            EXPECT_FALSE(IsWindowEnabled(dialog.control(control)));
         } else if (verb == "options") {
             ListingOptions options = 0;
             readOptions(dialog.window, options);

@@ -1,5 +1,7 @@
 #include "running_dialog.h"
 
+#include <algorithm>
+
 #include "resource.h"
 #include "start.h"
 
@@ -99,25 +101,23 @@ std::string itemText(HWND tree, HTREEITEM item) {
     return buffer;
 }
 
-static HTREEITEM nextItem(HWND tree, HTREEITEM item, WPARAM relation) {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+static HTREEITEM firstChild(HWND tree, HTREEITEM parent) {
+    return parent == TVI_ROOT ? TreeView_GetRoot(tree) : TreeView_GetChild(tree, parent);
 }
 
 std::vector<std::string> childTexts(HWND tree, HTREEITEM parent) {
     std::vector<std::string> texts;
-    HTREEITEM child = parent == TVI_ROOT ? nextItem(tree, nullptr, TVGN_ROOT)
-                                         : nextItem(tree, parent, TVGN_CHILD);
-    for (; child; child = nextItem(tree, child, TVGN_NEXT))
+    for (HTREEITEM child = firstChild(tree, parent); child;
+         child = TreeView_GetNextSibling(tree, child))
         texts.push_back(itemText(tree, child));
     return texts;
 }
 
 HTREEITEM childItem(HWND tree, HTREEITEM parent, const std::string& text) {
-    HTREEITEM child = parent == TVI_ROOT ? nextItem(tree, nullptr, TVGN_ROOT)
-                                         : nextItem(tree, parent, TVGN_CHILD);
-    for (; child; child = nextItem(tree, child, TVGN_NEXT))
-        if (itemText(tree, child) == text) return child;
+    for (HTREEITEM child = firstChild(tree, parent); child;
+         child = TreeView_GetNextSibling(tree, child))
+        if (itemText(tree, child).compare(0, parent == TVI_ROOT ? 3 : text.npos, text) == 0)
+            return child;
     return nullptr;
 }
 
@@ -126,13 +126,9 @@ void selectItem(HWND tree, HTREEITEM item) {
 }
 
 HTREEITEM revealFolder(HWND tree, const std::string& path) {
-    HTREEITEM item = nullptr;
-    for (HTREEITEM drive = nextItem(tree, nullptr, TVGN_ROOT); drive && !item;
-         drive = nextItem(tree, drive, TVGN_NEXT))
-        if (itemText(tree, drive).compare(0, 3, path, 0, 3) == 0) item = drive;
+    HTREEITEM item = childItem(tree, TVI_ROOT, path.substr(0, 3));
     for (size_t start = 3; item && start < path.size();) {
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
+        size_t end = std::min(path.find('\\', start), path.size());
         selectItem(tree, item);
         item = childItem(tree, item, path.substr(start, end - start));
         start = end + 1;

@@ -44,6 +44,7 @@ struct RunningDialog {
 // The folder tree, read and clicked from the test's thread (TVI_ROOT: the drives).
 std::string itemText(HWND tree, HTREEITEM item);
 std::vector<std::string> childTexts(HWND tree, HTREEITEM parent);
+// A drive is named by its first three characters ("Z:\").
 HTREEITEM childItem(HWND tree, HTREEITEM parent, const std::string& text);
 void selectItem(HWND tree, HTREEITEM item);
 // Selects each folder above `path` ("Z:\tmp\x"), so that each gets its children;

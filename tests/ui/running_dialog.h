@@ -1,8 +1,5 @@
-// The real main dialog, started as the program starts it (WinMain, with this
-// test program's copy of the template) on a thread of its own, and driven from
-// the test's thread with the platform's messages, as a user's clicks would be.
-// Commands whose handling shows a message box are posted, never sent, and the
-// boxes are found and answered here.
+// The real dialog, started by WinMain on a thread of its own and driven from
+// the test's thread with the platform's messages, as a user's would be.
 #pragma once
 
 #include <windows.h>

@@ -131,7 +131,7 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             EXPECT_TRUE(FindResourceExA(elenco, RT_MANIFEST, MAKEINTRESOURCEA(1), italian));
             FreeLibrary(elenco);
         } else if (verb == "text") {
-            EXPECT_EQ(dialog.text(control), rest);
+            EXPECT_EQ(textWithin(dialog.control(control), 1000), rest);
         } else if (verb == "options") {
             ListingOptions options = 0;
             readOptions(dialog.window, options);

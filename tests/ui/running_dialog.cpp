@@ -42,12 +42,6 @@ RunningDialog::~RunningDialog() {
     thread.join();
 }
 
-std::string RunningDialog::text(int id) const {
-    char buffer[512] = "";
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-}
-
 std::string RunningDialog::answerMessage(const char* caption) const {
     HWND box = waitForDialogWindow(caption, window);
     if (!box) return "(no message box)";

@@ -16,7 +16,6 @@ struct RunningDialog {
     ~RunningDialog();
 
     HWND control(int id) const { return GetDlgItem(window, id); }
-    std::string text(int id) const;
     // click waits for the button's handling; post does not, for those that show a box.
     void click(int id) const { SendMessageA(control(id), BM_CLICK, 0, 0); }
     void post(int id) const { PostMessageA(window, WM_COMMAND, id, LPARAM(control(id))); }

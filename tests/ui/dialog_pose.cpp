@@ -1,8 +1,5 @@
-// Holds the dialog open with a folder selected, for a picture of it:
-//   dialog_pose FOLDER READY DONE
-// selects FOLDER (a Windows path) in the tree, opens the folders above it,
-// creates the file READY, and closes the dialog once the file DONE exists (at
-// most 60 seconds later).
+// dialog_pose FOLDER READY DONE: the dialog with FOLDER selected, for a picture;
+// makes the file READY, and closes once the file DONE exists (60 s at most).
 #include <stdio.h>
 
 #include "resource.h"

@@ -1,70 +1,28 @@
 #include "running_dialog.h"
 
-#include <gtest/gtest.h>
-#include <stdio.h>
-#include <string.h>
+#include <algorithm>
 
 #include "resource.h"
 #include "start.h"
 
 static const DWORD WAIT_MS = 5000;
-static const DWORD WATCHDOG_MS = 20000;
 
-struct WindowSearch {
-    const char* caption;
-    HWND except;
-    HWND found;
-};
-
-static BOOL CALLBACK matchWindow(HWND window, LPARAM lParam) {
-    WindowSearch& search = *reinterpret_cast<WindowSearch*>(lParam);
-    char className[32] = "";
-    char caption[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, caption, sizeof caption);
-    if (window == search.except || !IsWindowVisible(window) || strcmp(className, "#32770") != 0 ||
-        strcmp(caption, search.caption) != 0)
-        return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
-// A visible window of the dialog class on `thread` with `caption`, other than `except`.
-static HWND findDialogWindow(DWORD thread, const char* caption, HWND except) {
-    WindowSearch search = {caption, except, nullptr};
-    EnumThreadWindows(thread, matchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-static HWND waitForDialogWindow(DWORD thread, const char* caption, HWND except) {
-    for (DWORD waited = 0; waited < WAIT_MS; waited += 10) {
-        HWND found = findDialogWindow(thread, caption, except);
-        if (found) return found;
-        Sleep(10);
-    }
+// A visible box of the dialog class with `caption`, other than `except`, waited for.
+static HWND waitForDialogWindow(const char* caption, HWND except, DWORD wait = WAIT_MS) {
+    for (DWORD waited = 0; waited <= wait; waited += 10, Sleep(10))
+        for (HWND found = nullptr; (found = FindWindowExA(nullptr, found, "#32770", caption));)
+            if (found != except && IsWindowVisible(found)) return found;
     return nullptr;
 }
 
-RunningDialog::RunningDialog()
-    : closing(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "";
-    watchdog = std::thread([this, name] {
-        if (WaitForSingleObject(closing, WATCHDOG_MS) == WAIT_OBJECT_0) return;
-        fprintf(stderr, "watchdog: the dialog of %s is still open after %lu ms\n", name.c_str(),
-                static_cast<unsigned long>(WATCHDOG_MS));
-        fflush(stderr);
-        TerminateProcess(GetCurrentProcess(), 3);
-    });
+RunningDialog::RunningDialog() {
     thread = std::thread([this] {
         threadId = GetCurrentThreadId();
         char noArguments[] = "";
         dialogResult = WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
         finished = true;
     });
-    while (threadId == 0)
-        Sleep(1);
-    window = waitForDialogWindow(threadId, "Zarpello", nullptr);
+    window = waitForDialogWindow("Zarpello", nullptr);
     tree = GetDlgItem(window, IDC_FOLDER_TREE);
     // Shown is not yet active: the focus is placed once it is.
     for (DWORD waited = 0; window && !focus() && waited < WAIT_MS; waited += 10)
@@ -72,43 +30,17 @@ RunningDialog::RunningDialog()
 }
 
 RunningDialog::~RunningDialog() {
-    // A test that stopped early leaves its dialog, or a message box, open:
-    // answer every box and press Escape, as a user would.
-    for (DWORD waited = 0; !finished && waited < WAIT_MS; waited += 50) {
-        for (const char* caption : {"ERRORE", "ATTENZIONE", "Zarpello"}) {
-            HWND box = findDialogWindow(threadId, caption, window);
-            if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }
+    // A test that stopped early leaves its dialog, or a box, open: answer as a user would.
+    for (DWORD waited = 0; !finished && waited < WAIT_MS; waited += 50, Sleep(50)) {
+        if (HWND box = waitForDialogWindow(nullptr, window, 0))
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
         if (window) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        Sleep(50);
     }
     thread.join();
-    SetEvent(closing);
-    watchdog.join();
-    CloseHandle(closing);
-}
-
-HWND RunningDialog::control(int id) const {
-    return GetDlgItem(window, id);
-}
-
-std::string RunningDialog::text(int id) const {
-    char buffer[512] = "";
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-}
-
-void RunningDialog::click(int id) const {
-    SendMessageA(control(id), BM_CLICK, 0, 0);
-}
-
-void RunningDialog::post(int command) const {
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(control(command)));
 }
 
 std::string RunningDialog::answerMessage(const char* caption) const {
-    HWND box = waitForDialogWindow(threadId, caption, window);
+    HWND box = waitForDialogWindow(caption, window);
     if (!box) return "(no message box)";
     char buffer[1024] = "";
     GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
@@ -160,25 +92,23 @@ std::string itemText(HWND tree, HTREEITEM item) {
     return buffer;
 }
 
-static HTREEITEM nextItem(HWND tree, HTREEITEM item, WPARAM relation) {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+static HTREEITEM firstChild(HWND tree, HTREEITEM parent) {
+    return parent == TVI_ROOT ? TreeView_GetRoot(tree) : TreeView_GetChild(tree, parent);
 }
 
 std::vector<std::string> childTexts(HWND tree, HTREEITEM parent) {
     std::vector<std::string> texts;
-    HTREEITEM child = parent == TVI_ROOT ? nextItem(tree, nullptr, TVGN_ROOT)
-                                         : nextItem(tree, parent, TVGN_CHILD);
-    for (; child; child = nextItem(tree, child, TVGN_NEXT))
+    for (HTREEITEM child = firstChild(tree, parent); child;
+         child = TreeView_GetNextSibling(tree, child))
         texts.push_back(itemText(tree, child));
     return texts;
 }
 
 HTREEITEM childItem(HWND tree, HTREEITEM parent, const std::string& text) {
-    HTREEITEM child = parent == TVI_ROOT ? nextItem(tree, nullptr, TVGN_ROOT)
-                                         : nextItem(tree, parent, TVGN_CHILD);
-    for (; child; child = nextItem(tree, child, TVGN_NEXT))
-        if (itemText(tree, child) == text) return child;
+    for (HTREEITEM child = firstChild(tree, parent); child;
+         child = TreeView_GetNextSibling(tree, child))
+        if (itemText(tree, child).compare(0, parent == TVI_ROOT ? 3 : text.npos, text) == 0)
+            return child;
     return nullptr;
 }
 
@@ -187,13 +117,9 @@ void selectItem(HWND tree, HTREEITEM item) {
 }
 
 HTREEITEM revealFolder(HWND tree, const std::string& path) {
-    HTREEITEM item = nullptr;
-    for (HTREEITEM drive = nextItem(tree, nullptr, TVGN_ROOT); drive && !item;
-         drive = nextItem(tree, drive, TVGN_NEXT))
-        if (itemText(tree, drive).compare(0, 3, path, 0, 3) == 0) item = drive;
+    HTREEITEM item = childItem(tree, TVI_ROOT, path.substr(0, 3));
     for (size_t start = 3; item && start < path.size();) {
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
+        size_t end = std::min(path.find('\\', start), path.size());
         selectItem(tree, item);
         item = childItem(tree, item, path.substr(start, end - start));
         start = end + 1;

@@ -1,9 +1,5 @@
-// The real main dialog, started as the program starts it (WinMain, with this
-// test program's copy of the template) on a thread of its own, and driven from
-// the test's thread with the platform's messages, as a user's clicks would be.
-// Commands whose handling shows a message box are posted, never sent, and the
-// boxes are found and answered here; a watchdog ends the whole test program if
-// the dialog is still open 20 seconds after it started, so no test can hang.
+// The real dialog, started by WinMain on a thread of its own and driven from
+// the test's thread with the platform's messages, as a user's would be.
 #pragma once
 
 #include <windows.h>
@@ -18,24 +14,17 @@
 struct RunningDialog {
     RunningDialog();
     ~RunningDialog();
-    RunningDialog(const RunningDialog&) = delete;
-    RunningDialog& operator=(const RunningDialog&) = delete;
 
-    HWND control(int id) const;
-    std::string text(int id) const;
-    // Clicks a button as the mouse would; for buttons whose handling shows no box.
-    void click(int id) const;
-    // Posts the command, as a click on its button would, without waiting for its handling.
-    void post(int command) const;
-    // Waits for a message box with `caption` on the dialog's thread, presses its
-    // OK and returns its text; "(no message box)" when none came.
+    HWND control(int id) const { return GetDlgItem(window, id); }
+    // click waits for the button's handling; post does not, for those that show a box.
+    void click(int id) const { SendMessageA(control(id), BM_CLICK, 0, 0); }
+    void post(int id) const { PostMessageA(window, WM_COMMAND, id, LPARAM(control(id))); }
+    // Presses OK on the box with `caption` and returns its text.
     std::string answerMessage(const char* caption) const;
-    // Waits for the dialog to end: its result, or -100 when it is still open.
+    // The dialog's result, or -100 when it is still open.
     INT_PTR result();
-    // The control that has the keyboard focus on the dialog's thread.
     HWND focus() const;
-    // Waits until every message posted before has been taken from the queue,
-    // and the dialog has repainted. False when it never paints.
+    // Waits until every message posted before is handled and the dialog has repainted.
     bool settle() const;
 
     HWND window = nullptr;
@@ -43,22 +32,17 @@ struct RunningDialog {
 
   private:
     std::thread thread;
-    std::thread watchdog;
-    HANDLE closing;
     std::atomic<DWORD> threadId{0};
     std::atomic<bool> finished{false};
     INT_PTR dialogResult = -100;
 };
 
-// Items of the folder tree, read from the test's thread.
+// The folder tree, read and clicked from the test's thread (TVI_ROOT: the drives).
 std::string itemText(HWND tree, HTREEITEM item);
-// The texts of the children of `parent` (TVI_ROOT: the drives), in the tree's order.
 std::vector<std::string> childTexts(HWND tree, HTREEITEM parent);
-// The child of `parent` with `text`, or null.
+// A drive is named by its first three characters ("Z:\").
 HTREEITEM childItem(HWND tree, HTREEITEM parent, const std::string& text);
-// Selects `item` as a click on it would, and waits until the dialog has handled it.
 void selectItem(HWND tree, HTREEITEM item);
-// Selects, from its drive down, each folder of `path` ("Z:\tmp\x"), so that each
-// gets its children, and returns the item of `path` itself, not yet selected; null
-// when a folder on the way is missing.
+// Selects each folder above `path` ("Z:\tmp\x"), so that each gets its children;
+// the item of `path`, not selected, or null.
 HTREEITEM revealFolder(HWND tree, const std::string& path);

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Runs COMMAND on a fresh Xvfb display with WINEPREFIX set to the UI suite's
-# own prefix, made on first use: beside Wine's C: and Z: it has a floppy at A:
-# and B:, a CD-ROM at D:, a removable drive at E:, a network drive at N: and a
-# RAM disk at R:, each a fixture folder. One run at a time uses the prefix, and
-# its Wine processes are ended with it.
+# Runs COMMAND on a fresh Xvfb display in the UI suite's own Wine prefix (its
+# drives: tests/cases/dialog.case), one run at a time, its Wine ended with it.
 #   tests/ui/with_ui_prefix.sh COMMAND [ARGUMENT]...
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -19,8 +16,7 @@ if [ ! -f "$WINEPREFIX/.zarpello-drives" ]; then
   "$run" cmd /c exit >/dev/null 2>&1
   drives="$WINEPREFIX/zarpello-drives"
   rm -rf "$drives"
-  mkdir -p "$drives"/{a/Archivio,b,d/Musica,d/Video,e/Documenti/Fatture,e/Documenti/Lettere}
-  mkdir -p "$drives"/{e/Foto,e/.nascosta,n/Condivisa,r/Temp}
+  mkdir -p "$drives"/{a/Archivio,b,d/Musica,d/Video,e/Documenti/{Fatture,Lettere},e/Foto,e/.nascosta,n/Condivisa,r/Temp}
   touch "$drives/e/leggimi.txt" "$drives/d/traccia.cda"
   # E: is a floppy to Wine, and so a removable drive beyond A: and B:.
   for drive in a:floppy b:floppy d:cdrom e:floppy n:network r:ramdisk; do

@@ -7,7 +7,6 @@ int main(int argc, char** argv) {
     HTREEITEM item = argc == 4 ? revealFolder(dialog.tree, argv[1]) : nullptr;
     if (!item) return 1;
     TreeView_SelectItem(dialog.tree, item);
-    TreeView_EnsureVisible(dialog.tree, item);
     SendMessageA(dialog.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.tree), TRUE);
     CloseHandle(CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     for (int waited = 0; waited < 600 && GetFileAttributesA(argv[3]) == INVALID_FILE_ATTRIBUTES;

@@ -1,8 +1,5 @@
-// The steps of dialog cases, done in the real dialog on the folders the case
-// made: each one user action or one check. The dialog must have ended after the last.
+// Dialog cases' steps in the real dialog, each a user's action or a check; the dialog must end.
 #include <gtest/gtest.h>
-
-#include <map>
 
 #include "case_runner.h"
 #include "main_dialog.h"
@@ -11,9 +8,7 @@
 
 namespace {
 
-const std::map<std::string, int> KEYS = {{"TAB", VK_TAB}, {"RETURN", VK_RETURN}, {"HOME", VK_HOME}};
-
-// `hold PATH`: the search of PATH's files finds "." over and over until `release`.
+// `hold PATH`: the search of PATH's files finds "." over and over, for as long as the case needs.
 Platform holdLayer;
 std::string heldFolder;
 DirSearch* heldSearch;
@@ -33,15 +28,6 @@ int holdingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
     entry->name[0] = '.';
     entry->attributes = FOLDER_ATTRIBUTE;
     return SEARCH_ENTRY;
-}
-
-// Posts a key to the control with the focus, as typed, and waits for the focus
-// to move (at most 5 s: some keys do not move it).
-void typeKey(const RunningDialog& dialog, int key) {
-    HWND focus = dialog.focus();
-    PostMessageA(focus, WM_KEYDOWN, key, 1);
-    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
-    waitFor([&] { return dialog.focus() != focus; });
 }
 
 void runSteps(const DialogSteps& steps, const Platform& system) {
@@ -65,24 +51,24 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             SendMessageA(control, BM_CLICK, 0, 0);
         } else if (verb == "post") { // does not, for a button that shows a box
             PostMessageA(dialog.window, WM_COMMAND, GetDlgCtrlID(control), LPARAM(control));
-        } else if (verb == "key") {
-            typeKey(dialog, KEYS.at(argument));
+        } else if (verb == "key") { // typed once, or until it took the focus to each control
+            std::vector<std::string> reached, wanted(step.begin() + 2, step.end());
+            const int key = argument == "TAB" ? VK_TAB : argument == "HOME" ? VK_HOME : VK_RETURN;
+            do {
+                HWND focus = dialog.focus();
+                PostMessageA(focus, WM_KEYDOWN, key, 1);
+                PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+                waitFor([&] { return dialog.focus() != focus; }); // some keys do not move it
+                reached.push_back(std::to_string(GetDlgCtrlID(dialog.focus())));
+            } while (reached.size() < wanted.size());
+            EXPECT_EQ(wanted.empty() ? wanted : reached, wanted);
         } else if (verb == "press") { // the mouse's messages, as a click on the control sends
             PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
             PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-        } else if (verb == "tab-order") { // the focus, then where each Tab takes it
-            std::vector<std::string> order = {std::to_string(GetDlgCtrlID(dialog.focus()))};
-            while (order.size() < step.size() - 1) {
-                typeKey(dialog, VK_TAB);
-                order.push_back(std::to_string(GetDlgCtrlID(dialog.focus())));
-            }
-            EXPECT_EQ(order, std::vector<std::string>(step.begin() + 1, step.end()));
         } else if (verb == "hold") { // the dialog's thread searches nothing meanwhile
             heldFolder = argument, heldSearch = nullptr, held = true;
-        } else if (verb == "release") {
-            held = false;
-        } else if (verb == "text") { // waited for, as a running listing changes it; a deadline
-            char text[512] = "(no answer)"; // to each reading: a window that does not answer
+        } else if (verb == "text") { // waited for; each reading has a deadline, as a user's
+            char text[512] = "(no answer)";
             const std::string wanted = step.size() > 2 ? step[2] : "";
             waitFor([&] {
                 return SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, LPARAM(text),

@@ -6,8 +6,8 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <atomic>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -98,15 +98,13 @@ inline std::string itemText(HWND tree, HTREEITEM item) {
 // children; the item of `path`, not selected, or null.
 inline HTREEITEM revealFolder(HWND tree, const std::string& path) {
     HTREEITEM item = TVI_ROOT;
-    for (size_t start = 0, end; item && start < path.size(); start = end + 1) {
-        end = start ? std::min(path.find('\\', start), path.size()) : 2; // a drive: "Z:\"
+    std::istringstream names(path);
+    for (std::string name; item && std::getline(names, name, '\\');) {
         if (item != TVI_ROOT) TreeView_SelectItem(tree, item);
         std::vector<HTREEITEM> children = childItems(tree, item);
         item = nullptr;
-        for (HTREEITEM child : children)
-            if (itemText(tree, child)
-                    .compare(0, start ? std::string::npos : 3, path, start, end - start + !start) ==
-                0)
+        for (HTREEITEM child : children) // a drive by its letter: "Z:\ DISCO FISSO 3/3"
+            if (itemText(tree, child) == name || itemText(tree, child).rfind(name + "\\ ", 0) == 0)
                 item = child;
     }
     return item;

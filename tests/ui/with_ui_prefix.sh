@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs COMMAND on a fresh Xvfb display in the UI suite's own Wine prefix (its
-# drives: tests/cases/dialog.case), one run at a time, its Wine ended with it.
-#   tests/ui/with_ui_prefix.sh COMMAND [ARGUMENT]...
+# with_ui_prefix.sh COMMAND [ARGUMENT]...: COMMAND on a fresh Xvfb display in the UI suite's
+# own Wine prefix with its drives, one run at a time, its Wine ended with it.
 set -euo pipefail
 run="$(dirname "$0")/../../scripts/wine-run"
 export WINEPREFIX="${TMPDIR:-/tmp}/zarpello-wine-ui"
@@ -11,7 +10,6 @@ export WINEPREFIX="${TMPDIR:-/tmp}/zarpello-wine-ui"
 if [ ! -f "$WINEPREFIX/.zarpello-drives" ]; then
   "$run" cmd /c exit >/dev/null 2>&1
   drives="$WINEPREFIX/zarpello-drives"
-  rm -rf "$drives"
   mkdir -p "$drives"/{a/Archivio,b,d/Musica,d/Video,e/Documenti/{Fatture,Lettere},e/Foto,e/.nascosta,n/Condivisa,r/Temp}
   touch "$drives/e/leggimi.txt" "$drives/d/traccia.cda"
   # E: is a floppy to Wine, and so a removable drive beyond A: and B:.

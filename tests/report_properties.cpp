@@ -492,7 +492,7 @@ TEST(RealConditions, WithoutPermissions) {
     run = runAsNobody(dir, "a/aperta");
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.err.find("elenco_dei_files.txt"), std::string::npos) << run.err;
-    EXPECT_FALSE(fileExists(dir.at("elenco_dei_files.txt")));
+    EXPECT_FALSE(std::filesystem::exists(dir.at("elenco_dei_files.txt")));
 }
 
 // The exit status of elenco run in `folder` by the shell, with `arguments`.

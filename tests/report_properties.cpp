@@ -22,23 +22,17 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
-#include <sys/wait.h>
 #endif
 
 namespace {
 
+namespace fs = std::filesystem;
+const char SEPARATOR = static_cast<char>(fs::path::preferred_separator);
+const bool WINDOWS = SEPARATOR == '\\';
 // The report's bytes as the Windows build writes them, whatever the locale;
 // messages in English, whatever the machine's language.
 const std::string WINDOWS_1252 = "--encoding=windows-1252 ";
 const bool englishMessages = (setEnvironment("LC_ALL", "C.UTF-8"), setEnvironment("LANGUAGE", ""), true);
-
-#ifdef _WIN32
-const bool WINDOWS = true;
-const char SEPARATOR = '\\';
-#else
-const bool WINDOWS = false;
-const char SEPARATOR = '/';
-#endif
 
 const int64_t BEFORE_1601 = -11644473600LL;   // Unix seconds of 1601-01-01
 const int64_t UNKNOWN_TIME = BEFORE_1601 - 1; // all the report can tell of earlier times
@@ -57,14 +51,14 @@ uint32_t pointOfByte(int byte) {
 }
 
 std::string utf8Of(uint32_t point) {
-    return std::filesystem::path(std::u32string(1, static_cast<char32_t>(point))).u8string();
+    return fs::path(std::u32string(1, static_cast<char32_t>(point))).u8string();
 }
 
 // A UTF-8 name as the report shows it: each character its Windows-1252 byte,
 // '?' where it has none, control characters '?'.
 std::string inReport(const std::string& name) {
     std::string out;
-    for (char32_t point : std::filesystem::u8path(name).u32string()) {
+    for (char32_t point : fs::u8path(name).u32string()) {
         char byte = '?';
         for (int b = 0x20; b < 0x100; ++b)
             if (b != 0x7F && pointOfByte(b) == point) byte = static_cast<char>(b);
@@ -91,7 +85,7 @@ struct DiskFile {
 };
 
 // What the file system says of an entry: its length and last write.
-void readFacts(const std::filesystem::path& path, DiskFile& file) {
+void readFacts(const fs::path& path, DiskFile& file) {
 #ifdef _WIN32
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExW(path.wstring().c_str(), GetFileExInfoStandard, &data));
@@ -111,18 +105,16 @@ void readFacts(const std::filesystem::path& path, DiskFile& file) {
 // shows, with its files as the disk has them.
 using Disk = std::map<std::string, std::vector<DiskFile>>;
 
-void readDisk(const std::filesystem::path& folder, const std::string& shown, Disk& disk) {
+void readDisk(const fs::path& folder, const std::string& shown, Disk& disk) {
     std::vector<DiskFile>& files = disk[shown];
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
         std::string name = inReport(entry.path().filename().u8string());
-        if (entry.symlink_status().type() == std::filesystem::file_type::directory) {
+        if (entry.symlink_status().type() == fs::file_type::directory) {
             readDisk(entry.path(), shown + SEPARATOR + name, disk);
             continue;
         }
-        DiskFile file;
         size_t dot = name.rfind('.');
-        file.name = name.substr(0, dot);
-        file.type = dot == std::string::npos ? "" : name.substr(dot + 1);
+        DiskFile file = {name.substr(0, dot), dot == std::string::npos ? "" : name.substr(dot + 1), 0, 0};
         readFacts(entry.path(), file);
         files.push_back(file);
     }
@@ -237,7 +229,7 @@ void checkRows(const std::vector<std::string>& lines, size_t& at, int word, size
 // Every property of one report against the disk below `root`.
 void checkReport(const std::string& report, const std::string& root, int word) {
     Disk disk;
-    readDisk(std::filesystem::u8path(root), root, disk);
+    readDisk(fs::u8path(root), root, disk);
     std::vector<std::string> lines = reportLines(report);
     size_t at = 0;
     if (!(word & 1)) {
@@ -347,17 +339,15 @@ struct TreeMaker {
 // Linux) a link to its own folder, one to nothing, files and folders named
 // alike but for case.
 void addFixedFamilies(const ScopedTempDir& dir) {
-    for (const char* folder : {"Foto", "Foto/Estate", "Foto 2", "Foto-v", "Foto.bak", "Foto_v",
-                               "Fotografie", "Foto2", "foto3"})
+    for (const char* folder : {"Foto/Estate", "Foto 2", "Foto-v", "Foto.bak", "Foto_v", "Fotografie",
+                               "Foto2", "foto3"})
         dir.makeFolder(std::string("albero/") + folder);
     for (const char* file : {"..notes.txt", ".profilo", "archivio.tar.gz",
                              "Un nome lungo e comune a.txt", "un nome lungo e comune B.doc"})
         dir.makeFile(std::string("albero/Foto/") + file, 5);
     std::string chain = "albero";
-    for (int level = 0; level < 12; ++level) {
-        dir.makeFolder(chain += "/g");
-        dir.makeFile(chain + "/f" + std::to_string(level), level);
-    }
+    for (int level = 0; level < 12; ++level)
+        dir.makeFile((chain += "/g") + "/f" + std::to_string(level), level);
     if (WINDOWS) return;
     dir.makeLink("albero/Foto/giro", ".");
     dir.makeLink("albero/Foto/rotto", "nessuno");
@@ -373,17 +363,9 @@ void addFixedFamilies(const ScopedTempDir& dir) {
     }
 }
 
-struct Listing {
-    ProgramRun run;
-    std::string report;
-};
-
-Listing listTree(const ScopedTempDir& dir, const std::string& arguments) {
-    Listing listing;
-    remove(dir.at("elenco_dei_files.txt").c_str());
-    listing.run = runProgram(programPath("elenco"), WINDOWS_1252 + arguments + " albero", dir.path);
-    listing.report = readFile(dir.at("elenco_dei_files.txt"));
-    return listing;
+ProgramRun listTree(const ScopedTempDir& dir, const std::string& arguments) {
+    fs::remove(dir.at("elenco_dei_files.txt"));
+    return runProgram(programPath("elenco"), WINDOWS_1252 + arguments + " albero", dir.path);
 }
 
 TEST(ReportProperties, HoldForEveryWordOverRandomTrees) {
@@ -407,30 +389,29 @@ TEST(ReportProperties, HoldForEveryWordOverRandomTrees) {
             if (word & 128) arguments = std::string(word & 1 ? "-R" : "-1") + " -s time";
             if (word & 256) arguments += " -r";
             SCOPED_TRACE("elenco " + arguments);
-            Listing listing = listTree(dir, arguments + " -j 8");
-            EXPECT_EQ(listing.run.status, 0) << listing.run.err;
-            EXPECT_EQ(listing.run.err, "");
+            ProgramRun listing = listTree(dir, arguments + " -j 8");
+            EXPECT_EQ(listing.status, 0) << listing.err;
+            EXPECT_EQ(listing.err, "");
             checkReport(listing.report, root, word & 128 ? word | 30 : word);
             if (HasFailure()) return; // one report's failures are enough to read
             if (word % 8 != 1) continue;
-            Listing alone = listTree(dir, arguments + " -j 1");
-            EXPECT_EQ(alone.run.status, listing.run.status);
-            EXPECT_EQ(alone.run.err, listing.run.err);
+            ProgramRun alone = listTree(dir, arguments + " -j 1");
+            EXPECT_EQ(alone.status, listing.status);
+            EXPECT_EQ(alone.err, listing.err);
             EXPECT_TRUE(alone.report == listing.report) << "-j 1 and -j 8 differ";
         }
     }
 }
 
 #ifndef _WIN32
-// elenco as a user who is not root, as most users run it.
-ProgramRun runAsNobody(const ScopedTempDir& dir, const std::string& arguments) {
-    chmod(dir.path.c_str(), 0755);
-    return runProgram("setpriv",
-                      "--reuid=nobody --regid=nogroup --clear-groups " +
-                          quoteArgument(programPath("elenco")) + " " + WINDOWS_1252 + arguments,
-                      dir.path);
+// elenco as a user who is not root, as most users run it; or, as root, leading
+// a shell's command line.
+ProgramRun runElenco(const ScopedTempDir& dir, const std::string& arguments, bool asNobody = true) {
+    std::string command = quoteArgument(programPath("elenco")) + " " + WINDOWS_1252 + arguments;
+    fs::permissions(dir.path, fs::perms(0755));
+    if (!asNobody) return runProgram("/bin/sh", "-c " + quoteArgument(command), dir.path);
+    return runProgram("setpriv", "--reuid=nobody --regid=nogroup --clear-groups " + command, dir.path);
 }
-
 #endif
 
 // Every character of Windows-1252 in a name. On Linux, in a folder that can
@@ -454,7 +435,7 @@ TEST(RealConditions, Windows1252BothWays) {
     const std::string details = "         1  ";
 #else
     chmod(dir.at("chiusa").c_str(), 0644);
-    ProgramRun run = runAsNobody(dir, "-1 --no-type -o - chiusa");
+    ProgramRun run = runElenco(dir, "-1 --no-type -o - chiusa");
     EXPECT_EQ(run.status, 2);
     const std::string details = std::string("         ?  ") + NO_TIME;
 #endif
@@ -482,25 +463,17 @@ TEST(RealConditions, WithoutPermissions) {
     dir.makeFile("a/aperta/f", 1);
     dir.makeFile("a/chiusa/g", 1);
     chmod(dir.at("a/chiusa").c_str(), 0);
-    ProgramRun run = runAsNobody(dir, "-o - a");
+    ProgramRun run = runElenco(dir, "-o - a");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find(dir.at("a/chiusa") + "\r\n\r\nCartella non leggibile\r\n"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.err.find(dir.at("a/chiusa")), std::string::npos) << run.err;
     // A working directory the user cannot write to: no report, status 3.
-    run = runAsNobody(dir, "a/aperta");
+    run = runElenco(dir, "a/aperta");
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.err.find("elenco_dei_files.txt"), std::string::npos) << run.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.at("elenco_dei_files.txt")));
-}
-
-// The exit status of elenco run in `folder` by the shell, with `arguments`.
-int shellStatus(const std::string& folder, const std::string& arguments) {
-    int status = system(("cd " + quoteArgument(folder) + " && " +
-                         quoteArgument(programPath("elenco")) + " " + WINDOWS_1252 + arguments + " 2>/dev/null")
-                            .c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    EXPECT_FALSE(fs::exists(dir.at("elenco_dei_files.txt")));
 }
 
 // Standard output, devices and pipes are written in place; a full device is a
@@ -509,14 +482,11 @@ int shellStatus(const std::string& folder, const std::string& arguments) {
 TEST(RealConditions, WrittenInPlace) {
     ScopedTempDir dir;
     dir.makeFolder("a");
-    EXPECT_EQ(shellStatus(dir.path, "-o - a >/dev/full"), 3);
-    EXPECT_EQ(runAsNobody(dir, "-o /dev/full a").status, 3);
+    EXPECT_EQ(runElenco(dir, "-o - a >/dev/full", false).status, 3);
+    EXPECT_EQ(runElenco(dir, "-o /dev/full a").status, 3);
     ASSERT_EQ(mkfifo(dir.at("tubo").c_str(), 0644), 0);
-    EXPECT_EQ(shellStatus(dir.path, "-o tubo a & timeout 10 cat " + quoteArgument(dir.at("tubo")) +
-                                        " >" + quoteArgument(dir.at("letto")) + "; wait $!"),
-              0);
-    struct stat info;
-    EXPECT_TRUE(stat(dir.at("tubo").c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_EQ(runElenco(dir, "-o tubo a & timeout 10 cat tubo >letto; wait $!", false).status, 0);
+    EXPECT_TRUE(fs::is_fifo(dir.at("tubo")));
     EXPECT_EQ(readFile(dir.at("letto")).rfind("Elenco delle cartelle", 0), 0u);
 }
 
@@ -527,9 +497,7 @@ TEST(RealConditions, ModeOfANewReport) {
     mode_t mask = umask(027);
     ProgramRun run = runProgram(programPath("elenco"), WINDOWS_1252 + "a", dir.path);
     umask(mask);
-    struct stat info;
-    ASSERT_EQ(stat(dir.at("elenco_dei_files.txt").c_str(), &info), 0) << run.err;
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(fs::status(dir.at("elenco_dei_files.txt")).permissions(), fs::perms(0640)) << run.err;
 }
 #endif
 

@@ -45,7 +45,8 @@ ProgramRun runProgram(const std::string& program, const std::string& arguments,
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    ProgramRun run = {static_cast<int>(status), readFile(capture.at("out")), readFile(capture.at("err"))};
+    ProgramRun run = {static_cast<int>(status), readFile(capture.at("out")), readFile(capture.at("err")),
+                      readFile(folder + "\\elenco_dei_files.txt")};
     // Standard error is text: its lines end in CR LF on Windows.
     for (size_t at = run.err.find("\r\n"); at != std::string::npos; at = run.err.find("\r\n", at))
         run.err.erase(at, 1);
@@ -83,7 +84,8 @@ ProgramRun runProgram(const std::string& program, const std::string& arguments,
                          .c_str());
     // A program ended by a signal has the status a shell gives it.
     int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
-    return {status, readFile(capture.at("out")), readFile(capture.at("err"))};
+    return {status, readFile(capture.at("out")), readFile(capture.at("err")),
+            readFile(folder + "/elenco_dei_files.txt")};
 }
 
 void setEnvironment(const std::string& name, const std::string& value) {

@@ -84,25 +84,8 @@ struct DiskFile {
     int64_t lastWrite; // Unix seconds, UTC
 };
 
-// What the file system says of an entry: its length and last write.
-void readFacts(const fs::path& path, DiskFile& file) {
-#ifdef _WIN32
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    ASSERT_TRUE(GetFileAttributesExW(path.wstring().c_str(), GetFileExInfoStandard, &data));
-    file.length = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-    uint64_t ticks = static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
-                     data.ftLastWriteTime.dwLowDateTime;
-    file.lastWrite = static_cast<int64_t>(ticks / 10000000) + BEFORE_1601;
-#else
-    struct stat info;
-    ASSERT_EQ(lstat(path.c_str(), &info), 0) << path;
-    file.length = static_cast<uint64_t>(info.st_size);
-    file.lastWrite = std::max<int64_t>(info.st_mtim.tv_sec, UNKNOWN_TIME);
-#endif
-}
-
 // Each folder below `root` (itself included) by the path its report line
-// shows, with its files as the disk has them.
+// shows, with its files' lengths and last writes as the file system gives them.
 using Disk = std::map<std::string, std::vector<DiskFile>>;
 
 void readDisk(const fs::path& folder, const std::string& shown, Disk& disk) {
@@ -114,9 +97,19 @@ void readDisk(const fs::path& folder, const std::string& shown, Disk& disk) {
             continue;
         }
         size_t dot = name.rfind('.');
-        DiskFile file = {name.substr(0, dot), dot == std::string::npos ? "" : name.substr(dot + 1), 0, 0};
-        readFacts(entry.path(), file);
-        files.push_back(file);
+        std::string type = dot == std::string::npos ? "" : name.substr(dot + 1);
+#ifdef _WIN32
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        ASSERT_TRUE(GetFileAttributesExW(entry.path().c_str(), GetFileExInfoStandard, &data));
+        FILETIME time = data.ftLastWriteTime;
+        files.push_back({name.substr(0, dot), type, uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                         int64_t((uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 10000000) + BEFORE_1601});
+#else
+        struct stat info;
+        ASSERT_EQ(lstat(entry.path().c_str(), &info), 0) << entry.path();
+        files.push_back({name.substr(0, dot), type, uint64_t(info.st_size),
+                         std::max<int64_t>(info.st_mtim.tv_sec, UNKNOWN_TIME)});
+#endif
     }
 }
 
@@ -140,16 +133,9 @@ std::string padded(const std::string& text, size_t width) {
     return text.size() < width ? text + std::string(width - text.size(), ' ') : text;
 }
 
-// Ties of every key go by name (case aside), then type, then byte by byte, so
-// the same tree gives the same bytes from any disk.
-int compareTies(const DiskFile& a, const DiskFile& b) {
-    int order = compareIgnoringCase(a.name, b.name);
-    if (!order) order = a.type.compare(b.type);
-    return order ? order : a.name.compare(b.name);
-}
-
 // The order the option word asks for, as a three-way comparison; 0 when the
-// word names no key.
+// word names no key. Ties of every key go by name (case aside), then type,
+// then byte by byte, so the same tree gives the same bytes from any disk.
 int compareByKey(int word, const DiskFile& a, const DiskFile& b) {
     auto three = [](auto x, auto y) { return (x > y) - (x < y); };
     int order = word & 128  ? three(a.lastWrite, b.lastWrite)
@@ -157,7 +143,10 @@ int compareByKey(int word, const DiskFile& a, const DiskFile& b) {
                 : word & 32 ? a.type.compare(b.type)
                 : word & 16 ? compareIgnoringCase(a.name, b.name)
                             : 0;
-    return order || !(word & 240) ? order : compareTies(a, b);
+    if (order || !(word & 240)) return order;
+    order = compareIgnoringCase(a.name, b.name);
+    if (!order) order = a.type.compare(b.type);
+    return order ? order : a.name.compare(b.name);
 }
 
 // The lines of a report, which must end each with CR LF.
@@ -212,10 +201,8 @@ void checkRows(const std::vector<std::string>& lines, size_t& at, int word, size
             ADD_FAILURE() << "a row no file on the disk matches: '" << row << "'";
             continue;
         }
-        if (rows > 0) {
-            EXPECT_LE(sign * compareByKey(word, previous, *match), 0)
-                << "out of order: '" << row << "' after '" << lines[at - 1] << "'";
-        }
+        EXPECT_TRUE(rows == 0 || sign * compareByKey(word, previous, *match) <= 0)
+            << "out of order: '" << row << "' after '" << lines[at - 1] << "'";
         previous = *match;
         files.erase(match);
     }
@@ -488,6 +475,17 @@ TEST(RealConditions, WrittenInPlace) {
     EXPECT_EQ(runElenco(dir, "-o tubo a & timeout 10 cat tubo >letto; wait $!", false).status, 0);
     EXPECT_TRUE(fs::is_fifo(dir.at("tubo")));
     EXPECT_EQ(readFile(dir.at("letto")).rfind("Elenco delle cartelle", 0), 0u);
+}
+
+// elenco --help: the README holds it byte for byte, and one that cannot be
+// written fails with a message, as coreutils' do.
+TEST(RealConditions, HelpAsTheReadmeHoldsIt) {
+    ScopedTempDir dir;
+    ProgramRun help = runElenco(dir, "--help", false), full = runElenco(dir, "--help >/dev/full", false);
+    EXPECT_NE(readFile(ZARPELLO_README).find("```\n" + help.out + "```\n"), std::string::npos)
+        << "README.md does not hold elenco --help as it is:\n" << help.out;
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.err, "elenco: write error: No space left on device\n");
 }
 
 TEST(RealConditions, ModeOfANewReport) {

@@ -1,5 +1,6 @@
 #include "temp_dir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -70,11 +71,9 @@ ScopedTempDir::~ScopedTempDir() {
 }
 
 std::string ScopedTempDir::at(const std::string& relative) const {
-    std::string native = path + "/" + relative;
-    if (fs::path::preferred_separator == '\\')
-        for (char& c : native)
-            if (c == '/') c = '\\';
-    return relative.empty() ? path : native;
+    std::string native = relative.empty() ? path : path + "/" + relative;
+    std::replace(native.begin(), native.end(), '/', static_cast<char>(fs::path::preferred_separator));
+    return native;
 }
 
 // The folders on the way to `relative`, as needed.

@@ -1,7 +1,4 @@
-// Runs the cases of tests/cases/*.case: each builds a tree in a fresh temporary
-// folder, runs `elenco` there (through faulty_elenco, which can make the
-// platform fail) and compares its status, standard error and output bytes.
-// The format is described in README.md, section "Tests".
+// Runs the cases of tests/cases/*.case, whose format README.md's "Tests" gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -175,8 +172,7 @@ std::vector<Case> loadCases() {
 }
 
 // {C*=N} in a path: C repeated until the absolute path, to the end of that
-// component (the next '/' or ':'), is N characters long, wherever the
-// temporary folder is.
+// component (the next '/' or ':'), is N characters long.
 std::string fitToLength(std::string out, const std::string& root) {
     static const std::regex fit(R"(\{([^{}*]+)\*=(\d+)\})");
     for (std::smatch m; std::regex_search(out, m, fit);) {

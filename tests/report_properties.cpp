@@ -1,8 +1,5 @@
-// The report read back and held against the disk, over random trees made from
-// a seed: every file once, in its folder's section, with its length and last
-// write as the file system gives them; rows in the order of the key; columns
-// where the format puts them; sections in path order; the totals. Runs are
-// compared with each other, never with stored copies.
+// The report read back and held against the disk over random trees, and runs
+// compared with each other, never with stored copies (README.md, "Tests").
 #include <gtest/gtest.h>
 
 #include <stdint.h>
@@ -38,8 +35,7 @@ const int64_t BEFORE_1601 = -11644473600LL;   // Unix seconds of 1601-01-01
 const int64_t UNKNOWN_TIME = BEFORE_1601 - 1; // all the report can tell of earlier times
 const char* const NO_TIME = "--/--/---- --:--:--";
 
-// Windows-1252's bytes 0x80-0x9F as Unicode; 0 where the code page has none.
-// The bytes 0xA0-0xFF are Latin-1's own.
+// Windows-1252's bytes 0x80-0x9F as Unicode (0: none); 0xA0-0xFF are Latin-1's.
 const uint16_t HIGH_ROW[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -255,9 +251,7 @@ void checkReport(const std::string& report, const std::string& root, int word) {
     EXPECT_EQ(at, lines.size());
 }
 
-// A random tree: names with spaces, dots, accents, case twins and long names;
-// lengths past 4 GiB; last writes across what the file system keeps, accesses
-// at other times.
+// A random tree, as README.md's "Tests" describes it.
 struct TreeMaker {
     std::mt19937_64 random;
     const ScopedTempDir& dir;
@@ -320,11 +314,9 @@ struct TreeMaker {
     }
 };
 
-// What random names seldom make: sibling folders that differ at the separator;
-// names made of dots, and names alike for longer than a sort key's lead, all
-// at one time; a chain deeper than the folders a reader keeps open; and (on
-// Linux) a link to its own folder, one to nothing, files and folders named
-// alike but for case.
+// What random names seldom make: siblings that differ at the separator; dotted
+// names, names alike past a sort key's lead, at one time; a chain deeper than
+// a reader keeps open; (Linux) links to itself and to nothing, case octuplets.
 void addFixedFamilies(const ScopedTempDir& dir) {
     for (const char* folder : {"Foto/Estate", "Foto 2", "Foto-v", "Foto.bak", "Foto_v", "Fotografie",
                                "Foto2", "foto3"})
@@ -338,8 +330,7 @@ void addFixedFamilies(const ScopedTempDir& dir) {
     if (WINDOWS) return;
     dir.makeLink("albero/Foto/giro", ".");
     dir.makeLink("albero/Foto/rotto", "nessuno");
-    // "rel" in each of its eight cases, so that no order of the disk's is theirs
-    // by chance: files of two types and folders.
+    // "rel" in all eight cases, so that no order of the disk's is theirs by chance.
     for (int variant = 0; variant < 8; ++variant) {
         std::string name = "rel";
         for (int letter = 0; letter < 3; ++letter)
@@ -362,13 +353,11 @@ TEST(ReportProperties, HoldForEveryWordOverRandomTrees) {
     for (uint64_t seed : seeds) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " (ZARPELLO_SEED=N adds one)");
         ScopedTempDir dir;
-        dir.makeFolder("albero");
         TreeMaker{std::mt19937_64(seed), dir}.grow("albero", 0);
         addFixedFamilies(dir);
         std::string root = dir.at("albero");
-        // Each word once, the reversed words with every fourth; -j 1 against
-        // the readers ahead where the tree is listed.
-        // Under Wine, where a run costs a process start, a quarter of them.
+        // Each word once, reversed with every fourth, -j 1 against -j 8 with
+        // every eighth; under Wine (a process start each) a quarter of them.
         for (int word = 0; word < 512; ++word) {
             if ((word >= 128 && word % 4 != 1) || (WINDOWS && word % 8 != 1 && word % 8 != 6))
                 continue;
@@ -464,8 +453,7 @@ TEST(RealConditions, WithoutPermissions) {
 }
 
 // Standard output, devices and pipes are written in place; a full device is a
-// failure. A device only as a user who is not root, whom no fault could let
-// replace it.
+// failure. A device as a user who is not root, whom no fault lets replace it.
 TEST(RealConditions, WrittenInPlace) {
     ScopedTempDir dir;
     dir.makeFolder("a");

@@ -399,9 +399,7 @@ TEST(RealConditions, Windows1252BothWays) {
     dir.makeFolder("chiusa");
     // Each name led by its byte in hex, so that no two differ by case alone.
     auto nameOf = [](int byte, const std::string& character) {
-        char hex[3];
-        snprintf(hex, sizeof hex, "%02X", byte);
-        return hex + character;
+        return std::string{"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]} + character;
     };
     for (int byte = 0x80; byte < 0x100; ++byte)
         if (pointOfByte(byte)) dir.makeFile("chiusa/" + nameOf(byte, utf8Of(pointOfByte(byte))), 1);

@@ -1,8 +1,5 @@
-// The report read back and held against the disk, over random trees made from
-// a seed: every file once, in its folder's section, with its length and last
-// write as the file system gives them; rows in the order of the key; columns
-// where the format puts them; sections in path order; the totals. Runs are
-// compared with each other, never with stored copies.
+// The report read back and held against the disk over random trees, and runs
+// compared with each other, never with stored copies (README.md, "Tests").
 #include <gtest/gtest.h>
 
 #include <stdint.h>
@@ -22,30 +19,23 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
-#include <sys/wait.h>
 #endif
 
 namespace {
 
+namespace fs = std::filesystem;
+const char SEPARATOR = static_cast<char>(fs::path::preferred_separator);
+const bool WINDOWS = SEPARATOR == '\\';
 // The report's bytes as the Windows build writes them, whatever the locale;
 // messages in English, whatever the machine's language.
 const std::string WINDOWS_1252 = "--encoding=windows-1252 ";
 const bool englishMessages = (setEnvironment("LC_ALL", "C.UTF-8"), setEnvironment("LANGUAGE", ""), true);
 
-#ifdef _WIN32
-const bool WINDOWS = true;
-const char SEPARATOR = '\\';
-#else
-const bool WINDOWS = false;
-const char SEPARATOR = '/';
-#endif
-
 const int64_t BEFORE_1601 = -11644473600LL;   // Unix seconds of 1601-01-01
 const int64_t UNKNOWN_TIME = BEFORE_1601 - 1; // all the report can tell of earlier times
 const char* const NO_TIME = "--/--/---- --:--:--";
 
-// Windows-1252's bytes 0x80-0x9F as Unicode; 0 where the code page has none.
-// The bytes 0xA0-0xFF are Latin-1's own.
+// Windows-1252's bytes 0x80-0x9F as Unicode (0: none); 0xA0-0xFF are Latin-1's.
 const uint16_t HIGH_ROW[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -57,14 +47,14 @@ uint32_t pointOfByte(int byte) {
 }
 
 std::string utf8Of(uint32_t point) {
-    return std::filesystem::path(std::u32string(1, static_cast<char32_t>(point))).u8string();
+    return fs::path(std::u32string(1, static_cast<char32_t>(point))).u8string();
 }
 
 // A UTF-8 name as the report shows it: each character its Windows-1252 byte,
 // '?' where it has none, control characters '?'.
 std::string inReport(const std::string& name) {
     std::string out;
-    for (char32_t point : std::filesystem::u8path(name).u32string()) {
+    for (char32_t point : fs::u8path(name).u32string()) {
         char byte = '?';
         for (int b = 0x20; b < 0x100; ++b)
             if (b != 0x7F && pointOfByte(b) == point) byte = static_cast<char>(b);
@@ -90,41 +80,32 @@ struct DiskFile {
     int64_t lastWrite; // Unix seconds, UTC
 };
 
-// What the file system says of an entry: its length and last write.
-void readFacts(const std::filesystem::path& path, DiskFile& file) {
-#ifdef _WIN32
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    ASSERT_TRUE(GetFileAttributesExW(path.wstring().c_str(), GetFileExInfoStandard, &data));
-    file.length = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-    uint64_t ticks = static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
-                     data.ftLastWriteTime.dwLowDateTime;
-    file.lastWrite = static_cast<int64_t>(ticks / 10000000) + BEFORE_1601;
-#else
-    struct stat info;
-    ASSERT_EQ(lstat(path.c_str(), &info), 0) << path;
-    file.length = static_cast<uint64_t>(info.st_size);
-    file.lastWrite = std::max<int64_t>(info.st_mtim.tv_sec, UNKNOWN_TIME);
-#endif
-}
-
 // Each folder below `root` (itself included) by the path its report line
-// shows, with its files as the disk has them.
+// shows, with its files' lengths and last writes as the file system gives them.
 using Disk = std::map<std::string, std::vector<DiskFile>>;
 
-void readDisk(const std::filesystem::path& folder, const std::string& shown, Disk& disk) {
+void readDisk(const fs::path& folder, const std::string& shown, Disk& disk) {
     std::vector<DiskFile>& files = disk[shown];
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
         std::string name = inReport(entry.path().filename().u8string());
-        if (entry.symlink_status().type() == std::filesystem::file_type::directory) {
+        if (entry.symlink_status().type() == fs::file_type::directory) {
             readDisk(entry.path(), shown + SEPARATOR + name, disk);
             continue;
         }
-        DiskFile file;
         size_t dot = name.rfind('.');
-        file.name = name.substr(0, dot);
-        file.type = dot == std::string::npos ? "" : name.substr(dot + 1);
-        readFacts(entry.path(), file);
-        files.push_back(file);
+        std::string type = dot == std::string::npos ? "" : name.substr(dot + 1);
+#ifdef _WIN32
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        ASSERT_TRUE(GetFileAttributesExW(entry.path().c_str(), GetFileExInfoStandard, &data));
+        FILETIME time = data.ftLastWriteTime;
+        files.push_back({name.substr(0, dot), type, uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                         int64_t((uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 10000000) + BEFORE_1601});
+#else
+        struct stat info;
+        ASSERT_EQ(lstat(entry.path().c_str(), &info), 0) << entry.path();
+        files.push_back({name.substr(0, dot), type, uint64_t(info.st_size),
+                         std::max<int64_t>(info.st_mtim.tv_sec, UNKNOWN_TIME)});
+#endif
     }
 }
 
@@ -148,16 +129,9 @@ std::string padded(const std::string& text, size_t width) {
     return text.size() < width ? text + std::string(width - text.size(), ' ') : text;
 }
 
-// Ties of every key go by name (case aside), then type, then byte by byte, so
-// the same tree gives the same bytes from any disk.
-int compareTies(const DiskFile& a, const DiskFile& b) {
-    int order = compareIgnoringCase(a.name, b.name);
-    if (!order) order = a.type.compare(b.type);
-    return order ? order : a.name.compare(b.name);
-}
-
 // The order the option word asks for, as a three-way comparison; 0 when the
-// word names no key.
+// word names no key. Ties of every key go by name (case aside), then type,
+// then byte by byte, so the same tree gives the same bytes from any disk.
 int compareByKey(int word, const DiskFile& a, const DiskFile& b) {
     auto three = [](auto x, auto y) { return (x > y) - (x < y); };
     int order = word & 128  ? three(a.lastWrite, b.lastWrite)
@@ -165,7 +139,10 @@ int compareByKey(int word, const DiskFile& a, const DiskFile& b) {
                 : word & 32 ? a.type.compare(b.type)
                 : word & 16 ? compareIgnoringCase(a.name, b.name)
                             : 0;
-    return order || !(word & 240) ? order : compareTies(a, b);
+    if (order || !(word & 240)) return order;
+    order = compareIgnoringCase(a.name, b.name);
+    if (!order) order = a.type.compare(b.type);
+    return order ? order : a.name.compare(b.name);
 }
 
 // The lines of a report, which must end each with CR LF.
@@ -220,10 +197,8 @@ void checkRows(const std::vector<std::string>& lines, size_t& at, int word, size
             ADD_FAILURE() << "a row no file on the disk matches: '" << row << "'";
             continue;
         }
-        if (rows > 0) {
-            EXPECT_LE(sign * compareByKey(word, previous, *match), 0)
-                << "out of order: '" << row << "' after '" << lines[at - 1] << "'";
-        }
+        EXPECT_TRUE(rows == 0 || sign * compareByKey(word, previous, *match) <= 0)
+            << "out of order: '" << row << "' after '" << lines[at - 1] << "'";
         previous = *match;
         files.erase(match);
     }
@@ -237,7 +212,7 @@ void checkRows(const std::vector<std::string>& lines, size_t& at, int word, size
 // Every property of one report against the disk below `root`.
 void checkReport(const std::string& report, const std::string& root, int word) {
     Disk disk;
-    readDisk(std::filesystem::u8path(root), root, disk);
+    readDisk(fs::u8path(root), root, disk);
     std::vector<std::string> lines = reportLines(report);
     size_t at = 0;
     if (!(word & 1)) {
@@ -276,9 +251,7 @@ void checkReport(const std::string& report, const std::string& root, int word) {
     EXPECT_EQ(at, lines.size());
 }
 
-// A random tree: names with spaces, dots, accents, case twins and long names;
-// lengths past 4 GiB; last writes across what the file system keeps, accesses
-// at other times.
+// A random tree, as README.md's "Tests" describes it.
 struct TreeMaker {
     std::mt19937_64 random;
     const ScopedTempDir& dir;
@@ -341,28 +314,23 @@ struct TreeMaker {
     }
 };
 
-// What random names seldom make: sibling folders that differ at the separator;
-// names made of dots, and names alike for longer than a sort key's lead, all
-// at one time; a chain deeper than the folders a reader keeps open; and (on
-// Linux) a link to its own folder, one to nothing, files and folders named
-// alike but for case.
+// What random names seldom make: siblings that differ at the separator; dotted
+// names, names alike past a sort key's lead, at one time; a chain deeper than
+// a reader keeps open; (Linux) links to itself and to nothing, case octuplets.
 void addFixedFamilies(const ScopedTempDir& dir) {
-    for (const char* folder : {"Foto", "Foto/Estate", "Foto 2", "Foto-v", "Foto.bak", "Foto_v",
-                               "Fotografie", "Foto2", "foto3"})
+    for (const char* folder : {"Foto/Estate", "Foto 2", "Foto-v", "Foto.bak", "Foto_v", "Fotografie",
+                               "Foto2", "foto3"})
         dir.makeFolder(std::string("albero/") + folder);
     for (const char* file : {"..notes.txt", ".profilo", "archivio.tar.gz",
                              "Un nome lungo e comune a.txt", "un nome lungo e comune B.doc"})
         dir.makeFile(std::string("albero/Foto/") + file, 5);
     std::string chain = "albero";
-    for (int level = 0; level < 12; ++level) {
-        dir.makeFolder(chain += "/g");
-        dir.makeFile(chain + "/f" + std::to_string(level), level);
-    }
+    for (int level = 0; level < 12; ++level)
+        dir.makeFile((chain += "/g") + "/f" + std::to_string(level), level);
     if (WINDOWS) return;
     dir.makeLink("albero/Foto/giro", ".");
     dir.makeLink("albero/Foto/rotto", "nessuno");
-    // "rel" in each of its eight cases, so that no order of the disk's is theirs
-    // by chance: files of two types and folders.
+    // "rel" in all eight cases, so that no order of the disk's is theirs by chance.
     for (int variant = 0; variant < 8; ++variant) {
         std::string name = "rel";
         for (int letter = 0; letter < 3; ++letter)
@@ -373,17 +341,9 @@ void addFixedFamilies(const ScopedTempDir& dir) {
     }
 }
 
-struct Listing {
-    ProgramRun run;
-    std::string report;
-};
-
-Listing listTree(const ScopedTempDir& dir, const std::string& arguments) {
-    Listing listing;
-    remove(dir.at("elenco_dei_files.txt").c_str());
-    listing.run = runProgram(programPath("elenco"), WINDOWS_1252 + arguments + " albero", dir.path);
-    listing.report = readFile(dir.at("elenco_dei_files.txt"));
-    return listing;
+ProgramRun listTree(const ScopedTempDir& dir, const std::string& arguments) {
+    fs::remove(dir.at("elenco_dei_files.txt"));
+    return runProgram(programPath("elenco"), WINDOWS_1252 + arguments + " albero", dir.path);
 }
 
 TEST(ReportProperties, HoldForEveryWordOverRandomTrees) {
@@ -393,13 +353,11 @@ TEST(ReportProperties, HoldForEveryWordOverRandomTrees) {
     for (uint64_t seed : seeds) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " (ZARPELLO_SEED=N adds one)");
         ScopedTempDir dir;
-        dir.makeFolder("albero");
         TreeMaker{std::mt19937_64(seed), dir}.grow("albero", 0);
         addFixedFamilies(dir);
         std::string root = dir.at("albero");
-        // Each word once, the reversed words with every fourth; -j 1 against
-        // the readers ahead where the tree is listed.
-        // Under Wine, where a run costs a process start, a quarter of them.
+        // Each word once, reversed with every fourth, -j 1 against -j 8 with
+        // every eighth; under Wine (a process start each) a quarter of them.
         for (int word = 0; word < 512; ++word) {
             if ((word >= 128 && word % 4 != 1) || (WINDOWS && word % 8 != 1 && word % 8 != 6))
                 continue;
@@ -407,30 +365,29 @@ TEST(ReportProperties, HoldForEveryWordOverRandomTrees) {
             if (word & 128) arguments = std::string(word & 1 ? "-R" : "-1") + " -s time";
             if (word & 256) arguments += " -r";
             SCOPED_TRACE("elenco " + arguments);
-            Listing listing = listTree(dir, arguments + " -j 8");
-            EXPECT_EQ(listing.run.status, 0) << listing.run.err;
-            EXPECT_EQ(listing.run.err, "");
+            ProgramRun listing = listTree(dir, arguments + " -j 8");
+            EXPECT_EQ(listing.status, 0) << listing.err;
+            EXPECT_EQ(listing.err, "");
             checkReport(listing.report, root, word & 128 ? word | 30 : word);
             if (HasFailure()) return; // one report's failures are enough to read
             if (word % 8 != 1) continue;
-            Listing alone = listTree(dir, arguments + " -j 1");
-            EXPECT_EQ(alone.run.status, listing.run.status);
-            EXPECT_EQ(alone.run.err, listing.run.err);
+            ProgramRun alone = listTree(dir, arguments + " -j 1");
+            EXPECT_EQ(alone.status, listing.status);
+            EXPECT_EQ(alone.err, listing.err);
             EXPECT_TRUE(alone.report == listing.report) << "-j 1 and -j 8 differ";
         }
     }
 }
 
 #ifndef _WIN32
-// elenco as a user who is not root, as most users run it.
-ProgramRun runAsNobody(const ScopedTempDir& dir, const std::string& arguments) {
-    chmod(dir.path.c_str(), 0755);
-    return runProgram("setpriv",
-                      "--reuid=nobody --regid=nogroup --clear-groups " +
-                          quoteArgument(programPath("elenco")) + " " + WINDOWS_1252 + arguments,
-                      dir.path);
+// elenco as a user who is not root, as most users run it; or, as root, leading
+// a shell's command line.
+ProgramRun runElenco(const ScopedTempDir& dir, const std::string& arguments, bool asNobody = true) {
+    std::string command = quoteArgument(programPath("elenco")) + " " + WINDOWS_1252 + arguments;
+    fs::permissions(dir.path, fs::perms(0755));
+    if (!asNobody) return runProgram("/bin/sh", "-c " + quoteArgument(command), dir.path);
+    return runProgram("setpriv", "--reuid=nobody --regid=nogroup --clear-groups " + command, dir.path);
 }
-
 #endif
 
 // Every character of Windows-1252 in a name. On Linux, in a folder that can
@@ -442,9 +399,7 @@ TEST(RealConditions, Windows1252BothWays) {
     dir.makeFolder("chiusa");
     // Each name led by its byte in hex, so that no two differ by case alone.
     auto nameOf = [](int byte, const std::string& character) {
-        char hex[3];
-        snprintf(hex, sizeof hex, "%02X", byte);
-        return hex + character;
+        return std::string{"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]} + character;
     };
     for (int byte = 0x80; byte < 0x100; ++byte)
         if (pointOfByte(byte)) dir.makeFile("chiusa/" + nameOf(byte, utf8Of(pointOfByte(byte))), 1);
@@ -454,7 +409,7 @@ TEST(RealConditions, Windows1252BothWays) {
     const std::string details = "         1  ";
 #else
     chmod(dir.at("chiusa").c_str(), 0644);
-    ProgramRun run = runAsNobody(dir, "-1 --no-type -o - chiusa");
+    ProgramRun run = runElenco(dir, "-1 --no-type -o - chiusa");
     EXPECT_EQ(run.status, 2);
     const std::string details = std::string("         ?  ") + NO_TIME;
 #endif
@@ -482,42 +437,41 @@ TEST(RealConditions, WithoutPermissions) {
     dir.makeFile("a/aperta/f", 1);
     dir.makeFile("a/chiusa/g", 1);
     chmod(dir.at("a/chiusa").c_str(), 0);
-    ProgramRun run = runAsNobody(dir, "-o - a");
+    ProgramRun run = runElenco(dir, "-o - a");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find(dir.at("a/chiusa") + "\r\n\r\nCartella non leggibile\r\n"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.err.find(dir.at("a/chiusa")), std::string::npos) << run.err;
     // A working directory the user cannot write to: no report, status 3.
-    run = runAsNobody(dir, "a/aperta");
+    run = runElenco(dir, "a/aperta");
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.err.find("elenco_dei_files.txt"), std::string::npos) << run.err;
-    EXPECT_FALSE(fileExists(dir.at("elenco_dei_files.txt")));
-}
-
-// The exit status of elenco run in `folder` by the shell, with `arguments`.
-int shellStatus(const std::string& folder, const std::string& arguments) {
-    int status = system(("cd " + quoteArgument(folder) + " && " +
-                         quoteArgument(programPath("elenco")) + " " + WINDOWS_1252 + arguments + " 2>/dev/null")
-                            .c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    EXPECT_FALSE(fs::exists(dir.at("elenco_dei_files.txt")));
 }
 
 // Standard output, devices and pipes are written in place; a full device is a
-// failure. A device only as a user who is not root, whom no fault could let
-// replace it.
+// failure. A device as a user who is not root, whom no fault lets replace it.
 TEST(RealConditions, WrittenInPlace) {
     ScopedTempDir dir;
     dir.makeFolder("a");
-    EXPECT_EQ(shellStatus(dir.path, "-o - a >/dev/full"), 3);
-    EXPECT_EQ(runAsNobody(dir, "-o /dev/full a").status, 3);
+    EXPECT_EQ(runElenco(dir, "-o - a >/dev/full", false).status, 3);
+    EXPECT_EQ(runElenco(dir, "-o /dev/full a").status, 3);
     ASSERT_EQ(mkfifo(dir.at("tubo").c_str(), 0644), 0);
-    EXPECT_EQ(shellStatus(dir.path, "-o tubo a & timeout 10 cat " + quoteArgument(dir.at("tubo")) +
-                                        " >" + quoteArgument(dir.at("letto")) + "; wait $!"),
-              0);
-    struct stat info;
-    EXPECT_TRUE(stat(dir.at("tubo").c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_EQ(runElenco(dir, "-o tubo a & timeout 10 cat tubo >letto; wait $!", false).status, 0);
+    EXPECT_TRUE(fs::is_fifo(dir.at("tubo")));
     EXPECT_EQ(readFile(dir.at("letto")).rfind("Elenco delle cartelle", 0), 0u);
+}
+
+// elenco --help: the README holds it byte for byte, and one that cannot be
+// written fails with a message, as coreutils' do.
+TEST(RealConditions, HelpAsTheReadmeHoldsIt) {
+    ScopedTempDir dir;
+    ProgramRun help = runElenco(dir, "--help", false), full = runElenco(dir, "--help >/dev/full", false);
+    EXPECT_NE(readFile(ZARPELLO_README).find("```\n" + help.out + "```\n"), std::string::npos)
+        << "README.md does not hold elenco --help as it is:\n" << help.out;
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.err, "elenco: write error: No space left on device\n");
 }
 
 TEST(RealConditions, ModeOfANewReport) {
@@ -527,9 +481,7 @@ TEST(RealConditions, ModeOfANewReport) {
     mode_t mask = umask(027);
     ProgramRun run = runProgram(programPath("elenco"), WINDOWS_1252 + "a", dir.path);
     umask(mask);
-    struct stat info;
-    ASSERT_EQ(stat(dir.at("elenco_dei_files.txt").c_str(), &info), 0) << run.err;
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(fs::status(dir.at("elenco_dei_files.txt")).permissions(), fs::perms(0640)) << run.err;
 }
 #endif
 

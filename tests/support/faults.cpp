@@ -3,7 +3,6 @@
 #include <errno.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include <condition_variable>
 #include <filesystem>
@@ -15,19 +14,16 @@
 #include "folder_walk.h"
 
 struct FaultState {
-    std::set<std::string> unreadable;
-    std::set<std::string> vanishing;
-    std::set<std::string> withoutDetails;
+    std::set<std::string> faults;           // KIND or KIND:PATH, as given
     std::map<std::string, long> readErrors; // folder -> entries before the error
-    std::set<std::string> held;
+    size_t held = 0;
     std::set<std::string> heldTaken; // by a reader
     bool planned = false;
     long failingAllocation = 0;
     long allocations = 0;
-    bool failOpen = false;
-    bool failWrite = false;
-    bool failClose = false;
-    bool signalOnWrite = false;
+    bool has(const char* kind, const std::string& path = "") const {
+        return faults.count(path.empty() ? kind : kind + (":" + path)) > 0;
+    }
     std::thread::id reportThread = std::this_thread::get_id();
     std::string reached; // the folder the report last came to
     bool searchesOver = false;
@@ -48,35 +44,34 @@ FaultState& stateOf(const Platform& self) {
     return *static_cast<FaultState*>(self.context);
 }
 
-// As a folder without search permission gives its files: named, nothing more.
-void hideDetails(const FaultState& state, const FaultySearch& search, DirEntry* entry) {
-    if (!state.withoutDetails.count(search.folder + PATH_SEPARATOR + entry->name)) return;
-    entry->sizeHigh = entry->sizeLow = 0;
-    entry->lastWrite = entry->lastAccess = {0xFFFFFFFFu, 0xFFFFFFFFu};
-    entry->detailsError = EACCES;
+// A call that fails for `reason`.
+template <typename T> T fail(int reason, T result) {
+    errno = reason;
+    return result;
 }
 
-// Whether the read error planted in the search's folder happens now: once, in
-// the first search that goes past its count, as a share that drops once.
-bool readFails(FaultState& state, FaultySearch& search) {
-    if (search.entriesLeft < 0 || search.entriesLeft-- > 0) return false;
-    std::lock_guard<std::mutex> hold(state.lock);
-    return state.readErrors.erase(search.folder) > 0;
-}
-
-// One step of the search, with the read error where one is planted.
+// One step of the search. The read error planted in its folder happens once,
+// in the first search that goes past its count, as on a share that drops once;
+// a file planted without details is named, nothing more, as a folder without
+// search permission gives its files.
 int step(const Platform& self, FaultySearch& search, DirEntry* entry, int found) {
-    if (found == SEARCH_ENTRY && readFails(stateOf(self), search)) {
-        errno = EIO;
-        return SEARCH_ERROR;
+    FaultState& state = stateOf(self);
+    if (found != SEARCH_ENTRY) return found;
+    if (search.entriesLeft >= 0 && search.entriesLeft-- == 0) {
+        std::lock_guard<std::mutex> hold(state.lock);
+        if (state.readErrors.erase(search.folder)) return fail(EIO, SEARCH_ERROR);
     }
-    if (found == SEARCH_ENTRY) hideDetails(stateOf(self), search, entry);
+    if (state.has("nodetails", search.folder + PATH_SEPARATOR + entry->name)) {
+        entry->sizeHigh = entry->sizeLow = 0;
+        entry->lastWrite = entry->lastAccess = {0xFFFFFFFFu, 0xFFFFFFFFu};
+        entry->detailsError = EACCES;
+    }
     return found;
 }
 
 void holdUntilReached(FaultState& state, const std::string& folder) {
     std::unique_lock<std::mutex> hold(state.lock);
-    if (!state.held.count(folder) || std::this_thread::get_id() == state.reportThread) return;
+    if (!state.has("hold", folder) || std::this_thread::get_id() == state.reportThread) return;
     state.heldTaken.insert(folder);
     state.moved.notify_all();
     state.moved.wait(hold, [&] { return state.searchesOver || state.reached == folder; });
@@ -87,10 +82,7 @@ DirSearch* faultyFindFirst(const Platform& self, const SearchFolder& where, Sear
     const char* folder = where.path;
     FaultState& state = stateOf(self);
     if (detail == SEARCH_FULL) holdUntilReached(state, folder);
-    if (state.unreadable.count(folder)) {
-        errno = EACCES;
-        return nullptr;
-    }
+    if (state.has("unreadable", folder)) return fail(EACCES, static_cast<DirSearch*>(nullptr));
     FaultySearch* search = new FaultySearch{nullptr, folder, -1};
     {
         std::lock_guard<std::mutex> hold(state.lock);
@@ -103,8 +95,7 @@ DirSearch* faultyFindFirst(const Platform& self, const SearchFolder& where, Sear
     int reason = errno;
     if (search->inner) findClose(*self.below, search->inner);
     delete search;
-    errno = reason;
-    return nullptr;
+    return fail(reason, static_cast<DirSearch*>(nullptr));
 }
 
 int faultyFindNext(const Platform& self, DirSearch* handle, DirEntry* entry) {
@@ -130,7 +121,7 @@ void faultyExpectSearches(const Platform& self, ListingState* listing, const Fol
         state.moved.notify_all();
         // The report starts only once readers hold every held folder.
         if (count > 0 && !state.planned)
-            state.moved.wait(hold, [&] { return state.heldTaken.size() == state.held.size(); });
+            state.moved.wait(hold, [&] { return state.heldTaken.size() == state.held; });
         state.planned = true;
     }
     self.below->expectSearches(*self.below, listing, folders, count);
@@ -138,69 +129,44 @@ void faultyExpectSearches(const Platform& self, ListingState* listing, const Fol
 
 void* faultyReallocate(const Platform& self, void* block, size_t bytes) {
     FaultState& state = stateOf(self);
-    if (bytes > 0 && ++state.allocations == state.failingAllocation) {
-        errno = ENOMEM;
-        return nullptr;
-    }
+    if (bytes > 0 && ++state.allocations == state.failingAllocation)
+        return fail(ENOMEM, static_cast<void*>(nullptr));
     return self.below->reallocate(*self.below, block, bytes);
 }
 
 ReportFile* faultyOpenReport(const Platform& self, const char* name) {
     FaultState& state = stateOf(self);
-    for (const std::string& folder : state.vanishing)
-        std::filesystem::remove_all(folder);
-    if (state.failOpen) {
-        errno = EACCES;
-        return nullptr;
-    }
+    for (const std::string& fault : state.faults)
+        if (fault.rfind("vanish:", 0) == 0) std::filesystem::remove_all(fault.substr(7));
+    if (state.has("open")) return fail(EACCES, static_cast<ReportFile*>(nullptr));
     return self.below->openReport(*self.below, name);
 }
 
 int faultyWriteReport(const Platform& self, ReportFile* file, const char* bytes, size_t length) {
     FaultState& state = stateOf(self);
-    if (state.signalOnWrite) raise(SIGINT);
-    if (state.failWrite) {
-        errno = ENOSPC;
-        return 0;
-    }
+    if (state.has("signal")) raise(SIGINT);
+    if (state.has("write")) return fail(ENOSPC, 0);
     return self.below->writeReport(*self.below, file, bytes, length);
 }
 
 int faultyCloseReport(const Platform& self, ReportFile* file) {
     int closed = self.below->closeReport(*self.below, file);
-    if (!stateOf(self).failClose) return closed;
-    errno = ENOSPC;
-    return 0;
-}
-
-void addFault(FaultState& state, const std::string& fault) {
-    size_t colon = fault.find(':');
-    std::string kind = fault.substr(0, colon);
-    std::string argument = colon == std::string::npos ? "" : fault.substr(colon + 1);
-    if (kind == "unreadable") state.unreadable.insert(argument);
-    if (kind == "vanish") state.vanishing.insert(argument);
-    if (kind == "nodetails") state.withoutDetails.insert(argument);
-    if (kind == "hold") state.held.insert(argument);
-    if (kind == "readerror") {
-        size_t count = argument.rfind(':');
-        state.readErrors[argument.substr(0, count)] = atol(argument.c_str() + count + 1);
-    }
-    if (kind == "alloc") state.failingAllocation = atol(argument.c_str());
-    state.failOpen |= kind == "open";
-    state.failWrite |= kind == "write";
-    state.failClose |= kind == "close";
-    state.signalOnWrite |= kind == "signal";
+    return stateOf(self).has("close") ? fail(ENOSPC, 0) : closed;
 }
 
 } // namespace
 
 FaultLayer::FaultLayer(const Platform& below, const std::string& faults)
     : state(new FaultState), layer(layerOver(below, state.get())) {
-    for (size_t start = 0; start < faults.size();) {
-        size_t end = faults.find('|', start);
-        if (end == std::string::npos) end = faults.size();
-        addFault(*state, faults.substr(start, end - start));
-        start = end + 1;
+    for (size_t start = 0, end; start < faults.size(); start = end + 1) {
+        end = std::min(faults.find('|', start), faults.size());
+        std::string fault = faults.substr(start, end - start);
+        std::string kind = fault.substr(0, fault.find(':')), argument = fault.substr(fault.find(':') + 1);
+        size_t count = argument.rfind(':');
+        if (kind == "readerror") state->readErrors[argument.substr(0, count)] = atol(&argument[count + 1]);
+        if (kind == "alloc") state->failingAllocation = atol(argument.c_str());
+        state->held += kind == "hold";
+        state->faults.insert(fault);
     }
     layer.findFirst = faultyFindFirst;
     layer.findNext = faultyFindNext;

@@ -8,16 +8,10 @@
 
 struct FaultState;
 
-// The fault layer over `below`, with `faults` in force: a '|'-separated list
-// of KIND or KIND:ARGUMENT (paths absolute): unreadable:PATH (its search
-// fails), readerror:PATH:N (the first search of it to read past N entries
-// fails there with EIO; later ones succeed, as on a share that drops once),
-// vanish:PATH (removed as the report opens), nodetails:PATH (a file listed
-// without its length and times), hold:PATH (with readers ahead, -j above 1:
-// the report starts only once a reader searches PATH, and that reader waits
-// until the report comes to PATH), alloc:N (the N-th
-// allocation fails), open, write, close (the report's), signal (SIGINT at the
-// first write).
+// The fault layer over `below`, with `faults` in force: KIND or KIND:ARGUMENT,
+// '|'-separated, paths absolute; the kinds of README.md's `fault` case lines:
+// unreadable:PATH, readerror:PATH:N, vanish:PATH, nodetails:PATH, hold:PATH,
+// alloc:N, open, write, close, signal.
 struct FaultLayer {
     FaultLayer(const Platform& below, const std::string& faults);
     ~FaultLayer();

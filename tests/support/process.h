@@ -4,16 +4,16 @@
 #include <string>
 
 struct ProgramRun {
-    int status;      // the exit status
-    std::string out; // what it wrote on standard output
-    std::string err; // what it wrote on standard error
+    int status;         // the exit status
+    std::string out;    // what it wrote on standard output
+    std::string err;    // what it wrote on standard error
+    std::string report; // elenco_dei_files.txt in its folder afterwards, if any
 };
 
 // `argument` quoted as one word of a command line.
 std::string quoteArgument(const std::string& argument);
 
-// The path of the project's program `name` (without ".exe"), which the build
-// puts beside the test programs.
+// The path of the project's program `name` (without ".exe"), beside the tests.
 std::string programPath(const std::string& name);
 
 // Runs `program` with `arguments` (each word already quoted) in `folder`.

@@ -179,17 +179,6 @@ static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKin
     }
 }
 
-// The report through report_output: a temporary file renamed into place.
-static ReportFile* outputOpenReport(const Platform&, const char* name) {
-    return openReportOutput(name);
-}
-static int outputWriteReport(const Platform&, ReportFile* file, const char* bytes, size_t length) {
-    return writeReportOutput(file, bytes, length);
-}
-static int outputCloseReport(const Platform&, ReportFile* file) {
-    return closeReportOutput(file);
-}
-
 // On a terminal, where the report went: a newcomer learns its name.
 static void showWhereReportWent(const Session& session) {
     long files = session.filesSeen;
@@ -223,25 +212,23 @@ int runElenco(int argc, char** argv, const Platform& system) {
 
     // The layers over the system, from the bottom up: names as the report holds
     // them; reading ahead of the report (its readers search through the names);
-    // this front end's own, which counts for the progress line, turns messages
-    // into lines on standard error and writes the report through report_output.
+    // the report's place, which hides its temporary file from the searches; this
+    // front end's own, which counts for the progress line and turns messages
+    // into lines on standard error.
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
     Platform names;
     reportNamesLayer(system, encoding == ENCODING_UTF8, names);
     ReadAhead ahead(options.jobs ? options.jobs
                                  : static_cast<int>(std::thread::hardware_concurrency()));
     Platform readAhead = readAheadLayer(names, ahead);
-    ReportHiding hiding;
-    Platform hidden = reportHidingLayer(readAhead, hiding);
-    Platform front = layerOver(hidden, &session);
+    ReportOutput output;
+    Platform placed = reportOutputLayer(readAhead, output);
+    Platform front = layerOver(placed, &session);
     front.findFirst = countingFindFirst;
     front.findNext = countingFindNext;
     front.showMessage = cliShowMessage;
     front.endDialog = cliEndDialog;
     front.noteIncomplete = cliNoteIncomplete;
-    front.openReport = outputOpenReport;
-    front.writeReport = outputWriteReport;
-    front.closeReport = outputCloseReport;
 
     session.givenFolder = options.folder;
     session.givenOutput = options.output ? options.output : REPORT_FILE_NAME;
@@ -252,17 +239,17 @@ int runElenco(int argc, char** argv, const Platform& system) {
         return session.status;
     }
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;
-    const char* output = options.output ? options.output : REPORT_FILE_NAME;
     if (session.toStandardOutput)
         snprintf(session.output, sizeof session.output, "(standard output)");
-    else if (!fullPath(output, session.output, sizeof session.output))
-        snprintf(session.output, sizeof session.output, "%s", output);
+    else if (!fullPath(session.givenOutput, session.output, sizeof session.output))
+        snprintf(session.output, sizeof session.output, "%s", session.givenOutput);
     bool onTerminal = !options.quiet && isatty(STDERR_FILENO);
     session.progress = onTerminal && !(session.toStandardOutput && isatty(STDOUT_FILENO));
     session.lastProgress = std::chrono::steady_clock::now();
 
     // Before the walk: a place the report cannot go fails before any folder is read.
-    if (!beginReportOutput(session.toStandardOutput ? nullptr : session.output, readAhead)) {
+    const char* target = session.toStandardOutput ? nullptr : session.output;
+    if (!beginReportOutput(output, target, readAhead)) {
         showMessageTo(session, CANNOT_OPEN_REPORT, errno);
         return session.status;
     }
@@ -272,7 +259,7 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // A folder that cannot be read leaves no report, and an old one as it was.
     int32_t result = runListing(&session, front, session.folder, word, summary);
     // Only a report written whole takes the old one's place.
-    if (!finishReportOutput(summary.reportWritten && session.status < EXIT_REPORT_FAILED))
+    if (!finishReportOutput(output, summary.reportWritten && session.status < EXIT_REPORT_FAILED))
         showMessageTo(session, CANNOT_WRITE_REPORT, errno);
     if (result == RESULT_CANNOT_OPEN_FOLDER && !summary.selectedUnreadable) {
         showMessageTo(session, INVALID_HANDLE, ENAMETOOLONG);

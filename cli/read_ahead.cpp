@@ -15,12 +15,7 @@ enum { SLOT_BYTES = READ_AHEAD_BYTES / READ_AHEAD_WINDOW };
 // How one entry is kept: these fields, then the name and the real name, each
 // with its terminator.
 struct StoredEntry {
-    uint32_t attributes;
-    uint32_t sizeHigh;
-    uint32_t sizeLow;
-    FileTime lastAccess;
-    FileTime lastWrite;
-    int32_t detailsError;
+    EntryDetails details;
     uint32_t nameLength;
     uint32_t realNameLength;
 };
@@ -58,13 +53,7 @@ bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
         slot.bytes = bytes;
         capacity = grown;
     }
-    StoredEntry stored = {entry.attributes,
-                          entry.sizeHigh,
-                          entry.sizeLow,
-                          entry.lastAccess,
-                          entry.lastWrite,
-                          entry.detailsError,
-                          static_cast<uint32_t>(nameLength),
+    StoredEntry stored = {entry, static_cast<uint32_t>(nameLength),
                           static_cast<uint32_t>(realNameLength)};
     char* at = slot.bytes + slot.used;
     memcpy(at, &stored, sizeof stored);
@@ -135,12 +124,7 @@ int nextStored(AheadSearch* search, DirEntry* entry) {
     StoredEntry stored;
     const char* at = search->bytes + search->offset;
     memcpy(&stored, at, sizeof stored);
-    entry->attributes = stored.attributes;
-    entry->sizeHigh = stored.sizeHigh;
-    entry->sizeLow = stored.sizeLow;
-    entry->lastAccess = stored.lastAccess;
-    entry->lastWrite = stored.lastWrite;
-    entry->detailsError = stored.detailsError;
+    static_cast<EntryDetails&>(*entry) = stored.details;
     memcpy(entry->name, at + sizeof stored, stored.nameLength + 1);
     memcpy(entry->realName, at + sizeof stored + stored.nameLength + 1, stored.realNameLength + 1);
     entry->node = 0;

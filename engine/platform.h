@@ -16,13 +16,8 @@ typedef void* DialogHandle;
 // Attribute bit of a folder, as the directory search reports it.
 enum { FOLDER_ATTRIBUTE = 16 };
 
-// One entry of a directory search: the name the report shows beside the name
-// the system knows it by, and, for a folder a listing's walk found, the node by
-// which the system's layer opens it.
-struct DirEntry {
-    char name[PATH_BUFFER];
-    char realName[PATH_BUFFER];
-    uint32_t node;
+// What a search tells of an entry besides its names.
+struct EntryDetails {
     uint32_t attributes;
     uint32_t sizeHigh;
     uint32_t sizeLow;
@@ -31,7 +26,16 @@ struct DirEntry {
     // 0, or the system's reason (an errno value) why the entry was listed but
     // its length and times could not be read: they are then unknown; for a
     // folder, why it cannot be searched.
-    int detailsError;
+    int32_t detailsError;
+};
+
+// One entry of a directory search: the name the report shows beside the name
+// the system knows it by, and, for a folder a listing's walk found, the node by
+// which the system's layer opens it.
+struct DirEntry : EntryDetails {
+    char name[PATH_BUFFER];
+    char realName[PATH_BUFFER];
+    uint32_t node;
 };
 
 // What a search must fill in: the walk needs only names and the folder bit,

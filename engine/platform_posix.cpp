@@ -52,15 +52,6 @@ struct KeptEntry {
     uint8_t examined;
 };
 
-struct KeptDetails {
-    uint32_t attributes;
-    uint32_t sizeHigh;
-    uint32_t sizeLow;
-    FileTime lastAccess;
-    FileTime lastWrite;
-    int32_t error;
-};
-
 // The folders one thread holds open: the selected folder and those below it
 // down to the last one it opened. The next folder, in the report's order, is
 // mostly below one of them.
@@ -254,14 +245,14 @@ enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME };
 
 // Examines `name` in the folder. Returns 0 when it vanished before it could be
 // looked at; the search then passes over it.
-static int examine(int folder, const char* name, KeptDetails& details, unsigned char& kind) {
+static int examine(int folder, const char* name, EntryDetails& details, unsigned char& kind) {
     struct statx info;
-    details = KeptDetails();
+    details = EntryDetails();
     if (statx(folder, name, AT_SYMLINK_NOFOLLOW, ENTRY_FIELDS, &info) != 0) {
         if (errno == ENOENT) return 0;
         // Listed but not examinable (a folder without search permission): kept,
         // with an unknown length and time rather than made-up ones.
-        details.error = errno;
+        details.detailsError = errno;
         details.lastAccess = UNKNOWN_FILE_TIME;
         details.lastWrite = UNKNOWN_FILE_TIME;
         return 1;
@@ -318,7 +309,7 @@ static void noteOtherDevice(ListingState& listing, uint32_t parent, int folder, 
 // Keeps one entry of folder `parent`, with a node when it is a folder.
 static bool keepEntry(ListingState& listing, uint32_t parent, int folder, const char* name,
                       unsigned char kind) {
-    KeptDetails details;
+    EntryDetails details;
     bool examined = kind == DT_UNKNOWN && !isDotEntry(name);
     if (examined && !examine(folder, name, details, kind)) return true;
     size_t length = strlen(name);
@@ -380,12 +371,12 @@ static bool readIntoNode(ListingState& listing, uint32_t index, int folder) {
 // search of files needs what the folder did not tell. Returns 0 for an entry
 // that vanished.
 static int fillEntry(DirSearch* search, const char* name, unsigned char kind,
-                     const KeptDetails* kept, uint32_t node, DirEntry* entry) {
+                     const EntryDetails* kept, uint32_t node, DirEntry* entry) {
     size_t length = strnlen(name, NAME_MAX);
     memcpy(entry->name, name, length + 1);
     memcpy(entry->realName, name, length + 1);
     entry->node = node;
-    KeptDetails details = KeptDetails();
+    EntryDetails details = EntryDetails();
     bool needed = search->detail == SEARCH_FULL ? kind != DT_DIR : kind == DT_UNKNOWN;
     if (kept) {
         details = *kept;
@@ -394,12 +385,7 @@ static int fillEntry(DirSearch* search, const char* name, unsigned char kind,
         if (!examine(search->descriptor, name, details, kind)) return 0;
     }
     if (kind == DT_DIR || isDotEntry(name)) details.attributes = FOLDER_ATTRIBUTE;
-    entry->attributes = details.attributes;
-    entry->sizeHigh = details.sizeHigh;
-    entry->sizeLow = details.sizeLow;
-    entry->lastAccess = details.lastAccess;
-    entry->lastWrite = details.lastWrite;
-    entry->detailsError = details.error;
+    static_cast<EntryDetails&>(*entry) = details;
     if (node && search->detail == SEARCH_KINDS_ONLY && search->listing->nodes[node].otherDevice)
         entry->detailsError = EXDEV;
     return 1;
@@ -415,7 +401,7 @@ static int nextEntry(DirSearch* search, DirEntry* entry) {
             KeptEntry header;
             memcpy(&header, bytes, sizeof header);
             const char* name = bytes + sizeof header;
-            KeptDetails details;
+            EntryDetails details;
             if (header.examined) memcpy(&details, name + header.nameLength + 1, sizeof details);
             search->at += static_cast<uint32_t>(sizeof header + header.nameLength + 1 +
                                                 (header.examined ? sizeof details : 0));

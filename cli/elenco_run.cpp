@@ -57,17 +57,20 @@ static void clearProgress(const Session& session) {
     if (session.progress) fputs("\r\033[K", stderr);
 }
 
+// "elenco: 3 folders, 1 file", without a line end.
+static void tellCounts(const char* start, long folders, long files) {
+    fprintf(stderr, "%selenco: ", start);
+    fprintf(stderr, translatePlural("%ld folder", "%ld folders", folders), folders);
+    fprintf(stderr, translatePlural(", %ld file", ", %ld files", files), files);
+}
+
 static void showProgress(Session& session) {
     if (!session.progress) return;
     auto now = std::chrono::steady_clock::now();
     if (now - session.lastProgress < std::chrono::milliseconds(200)) return;
     session.lastProgress = now;
     clearLineOnInterrupt();
-    fprintf(stderr, "\relenco: ");
-    fprintf(stderr, translatePlural("%ld folder", "%ld folders", session.foldersSeen),
-            session.foldersSeen);
-    fprintf(stderr, translatePlural(", %ld file", ", %ld files", session.filesSeen),
-            session.filesSeen);
+    tellCounts("\r", session.foldersSeen, session.filesSeen);
     fputs("\033[K", stderr);
 }
 
@@ -91,19 +94,6 @@ static int countingFindNext(const Platform& self, DirSearch* search, DirEntry* e
         ++session.filesSeen;
     if ((++session.entriesSeen & 1023) == 0) showProgress(session);
     return SEARCH_ENTRY;
-}
-
-static int statusOf(MessageCode code) {
-    switch (code) {
-    case MESSAGE_INVALID_HANDLE:
-        return EXIT_INCOMPLETE;
-    case MESSAGE_CANNOT_OPEN_REPORT:
-    case MESSAGE_CANNOT_WRITE_REPORT:
-        return EXIT_REPORT_FAILED;
-    case MESSAGE_OUT_OF_MEMORY:
-        return EXIT_OUT_OF_MEMORY;
-    }
-    return EXIT_REPORT_FAILED;
 }
 
 static void raiseStatus(Session& session, int status) {
@@ -131,19 +121,18 @@ static void showMessageTo(Session& session, const UserMessage& message, int reas
     switch (message.code) {
     case MESSAGE_INVALID_HANDLE:
         tell(session, _("cannot read folder %s"), quoted(session.givenFolder), reason);
-        break;
+        return raiseStatus(session, EXIT_INCOMPLETE);
     case MESSAGE_CANNOT_OPEN_REPORT:
         tell(session, _("cannot open %s"), quoted(session.givenOutput), reason);
-        break;
+        return raiseStatus(session, EXIT_REPORT_FAILED);
     case MESSAGE_CANNOT_WRITE_REPORT:
         if (session.toStandardOutput) tell(session, _("write error"), std::string(), reason);
         else tell(session, _("error writing %s"), quoted(session.givenOutput), reason);
-        break;
+        return raiseStatus(session, EXIT_REPORT_FAILED);
     case MESSAGE_OUT_OF_MEMORY:
         tell(session, _("memory exhausted"), std::string(), 0);
-        break;
+        return raiseStatus(session, EXIT_OUT_OF_MEMORY);
     }
-    raiseStatus(session, statusOf(message.code));
 }
 
 static void cliShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
@@ -177,16 +166,6 @@ static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKin
         tell(session, _("%s left out: on another file system"), quoted(named), 0);
         break;
     }
-}
-
-// On a terminal, where the report went: a newcomer learns its name.
-static void showWhereReportWent(const Session& session) {
-    long files = session.filesSeen;
-    long folders = session.foldersListed;
-    fputs("elenco: ", stderr);
-    fprintf(stderr, translatePlural("%ld folder", "%ld folders", folders), folders);
-    fprintf(stderr, translatePlural(", %ld file", ", %ld files", files), files);
-    fprintf(stderr, ": %s\n", quoted(session.output).c_str());
 }
 
 static int usageError(const char* reason) {
@@ -276,7 +255,10 @@ int runElenco(int argc, char** argv, const Platform& system) {
                                 "%ld folders left out of the listing\n", leftOut),
                 leftOut);
     }
-    if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED)
-        showWhereReportWent(session);
+    // On a terminal, where the report went: a newcomer learns its name.
+    if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED) {
+        tellCounts("", session.foldersListed, session.filesSeen);
+        fprintf(stderr, ": %s\n", quoted(session.output).c_str());
+    }
     return session.status;
 }

@@ -177,18 +177,23 @@ static int openBelow(int parent, const char* name) {
     return openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
+// Puts in `line` the nodes from `index` up to the selected folder. Returns
+// their count, or 0 with errno ENAMETOOLONG when they are more than OPEN_DEPTH.
+static int lineOf(const ListingState& listing, uint32_t index, uint32_t* line) {
+    int depth = 0;
+    for (uint32_t at = index; at != 0; at = listing.nodes[at].parent) {
+        if (depth == OPEN_DEPTH) return errno = ENAMETOOLONG, 0;
+        line[depth++] = at;
+    }
+    return depth;
+}
+
 // Opens folder `index` by its name below the deepest folder above it that
 // `chain` holds, opening those between the same way and holding them too.
 static int openInChain(const ListingState& listing, OpenChain& chain, uint32_t index) {
     uint32_t line[OPEN_DEPTH];
-    int depth = 0;
-    for (uint32_t at = index; at != 0; at = listing.nodes[at].parent) {
-        if (depth == OPEN_DEPTH) {
-            errno = ENAMETOOLONG;
-            return -1;
-        }
-        line[depth++] = at;
-    }
+    int depth = lineOf(listing, index, line);
+    if (depth == 0) return -1;
     int held = 0;
     while (held < chain.count && held < depth - 1 && chain.nodes[held] == line[depth - 1 - held])
         ++held;
@@ -391,8 +396,7 @@ static int fillEntry(DirSearch* search, const char* name, unsigned char kind,
     return 1;
 }
 
-// The next entry of the search: a SearchStep.
-static int nextEntry(DirSearch* search, DirEntry* entry) {
+static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
     for (;;) {
         int filled;
         if (search->kept) {
@@ -443,7 +447,7 @@ static bool startSearch(DirSearch* search) {
     return search->buffer != nullptr;
 }
 
-static void closeSearch(DirSearch* search) {
+static void posixFindClose(const Platform&, DirSearch* search) {
     if (search->descriptor >= 0) close(search->descriptor);
     free(search->buffer);
     free(search);
@@ -460,8 +464,8 @@ static DirSearch* dotAlone(DirSearch* search, DirEntry* entry) {
     return search;
 }
 
-static DirSearch* posixFindFirst(const Platform&, const SearchFolder& folder, SearchDetail detail,
-                                 DirEntry* entry) {
+static DirSearch* posixFindFirst(const Platform& self, const SearchFolder& folder,
+                                 SearchDetail detail, DirEntry* entry) {
     DirSearch* search = static_cast<DirSearch*>(calloc(1, sizeof(DirSearch)));
     if (!search) return nullptr;
     search->listing = folder.node ? folder.listing : nullptr;
@@ -474,22 +478,14 @@ static DirSearch* posixFindFirst(const Platform&, const SearchFolder& folder, Se
         search->listing->nodes[folder.node].withoutFolders)
         return dotAlone(search, entry);
     errno = 0;
-    int step = startSearch(search) ? nextEntry(search, entry) : SEARCH_ERROR;
+    int step = startSearch(search) ? posixFindNext(self, search, entry) : SEARCH_ERROR;
     if (step == SEARCH_ENTRY) return search;
     // The end of a folder that has not even "." is an empty folder; an error is not.
     if (step == SEARCH_END) return dotAlone(search, entry);
     int reason = errno ? errno : EIO;
-    closeSearch(search);
+    posixFindClose(self, search);
     errno = reason;
     return nullptr;
-}
-
-static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
-    return nextEntry(search, entry);
-}
-
-static void posixFindClose(const Platform&, DirSearch* search) {
-    closeSearch(search);
 }
 
 static int posixShowName(const Platform&, const char* real, char* shown, size_t capacity) {
@@ -501,10 +497,8 @@ static int posixRealPath(const Platform&, const SearchFolder& folder, char* out,
     if (!folder.listing || !folder.node) return copyText(out, capacity, folder.path);
     const ListingState& listing = *folder.listing;
     uint32_t line[OPEN_DEPTH];
-    int depth = 0;
-    for (uint32_t at = folder.node; at != 0 && depth < OPEN_DEPTH; at = listing.nodes[at].parent)
-        line[depth++] = at;
-    int fits = copyText(out, capacity, "");
+    int depth = lineOf(listing, folder.node, line);
+    int fits = depth > 0 && copyText(out, capacity, "");
     while (fits && depth > 0) {
         const char* name = listing.bytes + listing.nodes[line[--depth]].name;
         if (out[0] && strcmp(out, "/") != 0) fits = appendText(out, capacity, "/", 1);

@@ -41,8 +41,8 @@ static void putText(ReportWriter& report, const char* text) {
 
 // Names and paths: a control character would break its line or its columns,
 // so each is written as '?'.
-static void putName(ReportWriter& report, const char* name, size_t length) {
-    while (length > 0) {
+static void putName(ReportWriter& report, const char* name) {
+    for (size_t length = strlen(name); length > 0;) {
         size_t taken = room(report, length);
         char* out = report.buffer + report.used;
         for (size_t i = 0; i < taken; ++i) {
@@ -53,10 +53,6 @@ static void putName(ReportWriter& report, const char* name, size_t length) {
         name += taken;
         length -= taken;
     }
-}
-
-static void putPath(ReportWriter& report, const char* path) {
-    putName(report, path, strlen(path));
 }
 
 static void putLineEnds(ReportWriter& report, int count) {
@@ -71,12 +67,9 @@ static void putRepeated(ReportWriter& report, const char* piece, size_t length, 
 
 // Padding goes in as whole runs of spaces, not a call per space.
 static void putSpaces(ReportWriter& report, int64_t count) {
-    while (count > 0) {
-        size_t taken = room(report, static_cast<size_t>(count));
-        memset(report.buffer + report.used, ' ', taken);
-        report.used += taken;
-        count -= static_cast<int64_t>(taken);
-    }
+    static const char SPACES[] = "                                "; // 32
+    for (; count > 0; count -= 32)
+        put(report, SPACES, count < 32 ? static_cast<size_t>(count) : 32);
 }
 
 // Writes the decimal digits of `value` so that they end at `end` (20 at most);
@@ -137,10 +130,10 @@ void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& 
     const Platform& platform = *job.platform;
     putRepeated(report, "... ", 4, levels);
     if (job.options & SHOW_TYPE) {
-        putName(report, file.type, strlen(file.type));
+        putName(report, file.type);
         putSpaces(report, 6 - static_cast<int64_t>(platform.textColumns(platform, file.type)));
     }
-    putName(report, file.name, strlen(file.name));
+    putName(report, file.name);
     putSpaces(report,
               job.widestName - static_cast<int64_t>(platform.textColumns(platform, file.name)));
     put(report, "  ", 2);
@@ -234,7 +227,7 @@ static void putLoneLine(ReportWriter& report, const char* text) {
 static void putFlatHeading(ReportWriter& report, const ListingJob& job) {
     putText(report, "Elenco dei file contenuti in");
     putLineEnds(report, 1);
-    putPath(report, job.currentPath);
+    putName(report, job.currentPath);
     putLineEnds(report, 2);
     putHeaderTitles(report, job, " lunghezza", " ultima modifica");
 }
@@ -272,7 +265,7 @@ int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {
 
 static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& report) {
     putText(report, "Elenco delle cartelle e file contenuti in ");
-    putPath(report, job.currentPath);
+    putName(report, job.currentPath);
     putLineEnds(report, 2);
     const Platform& platform = *job.platform;
     platform.expectSearches(platform, job.listing, job.folders, job.folderCount);
@@ -280,7 +273,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
     for (int32_t i = 0; i < job.folderCount; ++i) {
         const FolderEntry& folder = job.folders[i];
         folderFullPath(folder, job.currentPath, sizeof job.currentPath);
-        putPath(report, job.currentPath);
+        putName(report, job.currentPath);
         putLineEnds(report, 1);
         job.fileCount = 0;
         job.depth = folder.depth;

@@ -11,6 +11,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -175,30 +176,13 @@ KeptReport* keepToRewrite(const char* target) {
     return kept;
 }
 
-static bool writeAll(int descriptor, const char* bytes, size_t length) {
-    while (length > 0) {
-        ssize_t written = write(descriptor, bytes, length);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes += written;
-        length -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 int rewriteFromTemporary(KeptReport* kept, const char* temporary) {
     int source = open(temporary, O_RDONLY | O_CLOEXEC);
     bool copied = source >= 0 && lseek(kept->descriptor, 0, SEEK_SET) == 0;
     off_t length = 0;
-    char buffer[65536];
-    while (copied) {
-        ssize_t read = ::read(source, buffer, sizeof buffer);
-        if (read <= 0) {
-            copied = read == 0;
-            break;
-        }
-        copied = writeAll(kept->descriptor, buffer, static_cast<size_t>(read));
-        length += read;
+    for (ssize_t sent = 1; copied && sent > 0; length += sent) {
+        sent = sendfile(kept->descriptor, source, nullptr, 1 << 30);
+        copied = sent >= 0;
     }
     copied = copied && ftruncate(kept->descriptor, length) == 0;
     int error = errno;

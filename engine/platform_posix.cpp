@@ -287,28 +287,25 @@ static const struct dirent64* readRecord(int descriptor, char* buffer, size_t& u
     return record;
 }
 
-// What a subfolder's link count tells, asked only where it is on the same device.
+// What subfolder `child` tells of itself, asked only where it counts: with -x,
+// whether it is a mount point, on another device than `parent`; on the same
+// device, where link counts count folders, whether it holds none.
 static void learnSubfolder(ListingState& listing, uint32_t parent, int folder, const char* name,
                            uint32_t child) {
-    if (!listing.nodes[parent].linksCountFolders) return;
-    struct stat info;
-    if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_dev != listing.nodes[parent].device)
-        return;
+    const FolderNode& above = listing.nodes[parent];
     FolderNode& node = listing.nodes[child];
-    node.deviceKnown = true;
-    node.device = info.st_dev;
-    node.linksCountFolders = true;
-    node.withoutFolders = info.st_nlink == 2;
-}
-
-// With -x, whether subfolder `child` is a mount point, on another device than `parent`.
-static void noteOtherDevice(ListingState& listing, uint32_t parent, int folder, const char* name,
-                            uint32_t child) {
     struct stat info;
-    if (listing.oneFileSystem && fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        info.st_dev != listing.nodes[parent].device)
-        listing.nodes[child].otherDevice = true;
+    if (!(listing.oneFileSystem || above.linksCountFolders) ||
+        fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (info.st_dev != above.device) {
+        node.otherDevice = listing.oneFileSystem;
+    } else if (above.linksCountFolders && S_ISDIR(info.st_mode)) {
+        node.deviceKnown = true;
+        node.device = info.st_dev;
+        node.linksCountFolders = true;
+        node.withoutFolders = info.st_nlink == 2;
+    }
 }
 
 // Keeps one entry of folder `parent`, with a node when it is a folder.
@@ -328,7 +325,6 @@ static bool keepEntry(ListingState& listing, uint32_t parent, int folder, const 
         header.node = addNode(listing, parent, static_cast<uint32_t>(at + sizeof header));
         if (!header.node) return false;
         learnSubfolder(listing, parent, folder, name, header.node);
-        noteOtherDevice(listing, parent, folder, name, header.node);
     }
     memcpy(listing.bytes + at, &header, sizeof header);
     listing.used += size;
@@ -513,10 +509,8 @@ static int posixFileTimeToCalendar(const Platform&, FileTime time, CalendarTime*
 
 static void posixShowMessage(const Platform&, DialogHandle, const UserMessage& message,
                              int reason) {
-    if (reason)
-        fprintf(stderr, "%s: %s: %s\n", message.caption, message.text, strerror(reason));
-    else
-        fprintf(stderr, "%s: %s\n", message.caption, message.text);
+    fprintf(stderr, "%s: %s%s%s\n", message.caption, message.text, reason ? ": " : "",
+            reason ? strerror(reason) : "");
 }
 
 static void posixEndDialog(const Platform&, DialogHandle, int) {}

@@ -27,8 +27,6 @@ enum SlotState {
     SLOT_LEFT,         // too large or no memory: the report's thread searches it
 };
 
-const ReadAheadSlot FREE_SLOT = {-1, SLOT_LEFT, nullptr, 0, 0};
-
 // A search through this layer: the one below, or a folder's stored entries.
 struct AheadSearch {
     DirSearch* inner;
@@ -132,10 +130,6 @@ int nextStored(AheadSearch* search, DirEntry* entry) {
     return SEARCH_ENTRY;
 }
 
-DirSearch* wrapped(AheadSearch* search) {
-    return reinterpret_cast<DirSearch*>(search);
-}
-
 // The search of the layer below, as a search of this one.
 DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchDetail detail,
                        DirEntry* entry) {
@@ -145,7 +139,7 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
         return nullptr;
     }
     search->inner = findFirst(*self.below, folder, detail, entry);
-    if (search->inner) return wrapped(search);
+    if (search->inner) return reinterpret_cast<DirSearch*>(search);
     free(search);
     return nullptr;
 }
@@ -165,7 +159,7 @@ DirSearch* answer(const Platform& self, const ReadAheadSlot& slot, const SearchF
     }
     *search = {nullptr, slot.bytes, slot.used, 0, slot.error};
     // A folder whose read failed before its first entry failed as a whole.
-    if (nextStored(search, entry) == SEARCH_ENTRY) return wrapped(search);
+    if (nextStored(search, entry) == SEARCH_ENTRY) return reinterpret_cast<DirSearch*>(search);
     int reason = slot.error ? slot.error : EIO;
     free(slot.bytes);
     free(search);
@@ -184,7 +178,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
         char path[SHOWN_PATH_BUFFER];
         bool wanted =
             folderFullPath(ahead.planned[index], path, sizeof path) && strcmp(path, folder.path) == 0;
-        ReadAheadSlot taken = FREE_SLOT;
+        ReadAheadSlot taken = {-1, SLOT_LEFT, nullptr, 0, 0};
         if (index == ahead.nextToRead) {
             // No reader has come to it yet: searching it here is quicker than waiting.
             ++ahead.nextToRead;
@@ -197,7 +191,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
             ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
             ahead.done.wait(held, [&] { return slot.index == index && slot.state != SLOT_READING; });
             taken = slot;
-            slot = FREE_SLOT;
+            slot = ReadAheadSlot();
         }
         // Only now may a reader take the folder a window on.
         ++ahead.nextWanted;
@@ -237,7 +231,7 @@ void stopReaders(ReadAhead& ahead) {
     ahead.threads.clear();
     for (ReadAheadSlot& slot : ahead.slots) {
         free(slot.bytes);
-        slot = FREE_SLOT;
+        slot = ReadAheadSlot();
     }
     ahead.planned = nullptr;
     ahead.plannedCount = 0;
@@ -265,13 +259,6 @@ void aheadExpectSearches(const Platform& self, ListingState* listing, const Fold
 }
 
 } // namespace
-
-ReadAhead::ReadAhead(int threads)
-    : below(nullptr), readers(threads - 1), listing(nullptr), planned(nullptr), plannedCount(0), nextWanted(0),
-      nextToRead(0), stopping(false) {
-    for (ReadAheadSlot& slot : slots)
-        slot = FREE_SLOT;
-}
 
 ReadAhead::~ReadAhead() {
     stopReaders(*this);

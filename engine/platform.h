@@ -63,15 +63,6 @@ struct SearchFolder {
     const char* path;
 };
 
-struct CalendarTime {
-    int year;
-    int month;
-    int day;
-    int hour;
-    int minute;
-    int second;
-};
-
 // A message for the user: `text` and `caption` are the system's own Windows-1252
 // texts; `code` lets a front end tell them apart without reading the text.
 enum MessageCode {
@@ -140,8 +131,6 @@ struct Platform {
     int (*findNext)(const Platform& self, DirSearch* search, DirEntry* entry);
     void (*findClose)(const Platform& self, DirSearch* search);
 
-    // Returns 1 with the UTC calendar fields, 0 when the time is out of range.
-    int (*fileTimeToCalendar)(const Platform& self, FileTime time, CalendarTime* calendar);
     // The columns a name takes in the report, for widths and padding.
     size_t (*textColumns)(const Platform& self, const char* text);
     // The characters of a shown name or path: what the limits of 255 and 259 count.

@@ -31,7 +31,6 @@ Platform layerOver(const Platform& below, void* context) {
             down<&Platform::findFirst>,
             down<&Platform::findNext>,
             down<&Platform::findClose>,
-            down<&Platform::fileTimeToCalendar>,
             down<&Platform::textColumns>,
             down<&Platform::textLength>,
             down<&Platform::showMessage>,

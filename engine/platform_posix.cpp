@@ -451,10 +451,7 @@ static void posixFindClose(const Platform&, DirSearch* search) {
 
 // The one entry of a search that reads nothing: the folder itself.
 static DirSearch* dotAlone(DirSearch* search, DirEntry* entry) {
-    *entry = DirEntry();
-    copyText(entry->name, sizeof entry->name, ".");
-    copyText(entry->realName, sizeof entry->realName, ".");
-    entry->attributes = FOLDER_ATTRIBUTE;
+    dotEntry(entry);
     search->kept = true;
     search->at = search->end = 0;
     return search;
@@ -484,10 +481,6 @@ static DirSearch* posixFindFirst(const Platform& self, const SearchFolder& folde
     return nullptr;
 }
 
-static int posixShowName(const Platform&, const char* real, char* shown, size_t capacity) {
-    return copyText(shown, capacity, real);
-}
-
 // The real path of a node: the selected folder's path, then the names down.
 static int posixRealPath(const Platform&, const SearchFolder& folder, char* out, size_t capacity) {
     if (!folder.listing || !folder.node) return copyText(out, capacity, folder.path);
@@ -503,10 +496,6 @@ static int posixRealPath(const Platform&, const SearchFolder& folder, char* out,
     return fits;
 }
 
-static int posixFileTimeToCalendar(const Platform&, FileTime time, CalendarTime* calendar) {
-    return calendarFromFileTime(time, calendar);
-}
-
 static void posixShowMessage(const Platform&, DialogHandle, const UserMessage& message,
                              int reason) {
     fprintf(stderr, "%s: %s%s%s\n", message.caption, message.text, reason ? ": " : "",
@@ -515,17 +504,12 @@ static void posixShowMessage(const Platform&, DialogHandle, const UserMessage& m
 
 static void posixEndDialog(const Platform&, DialogHandle, int) {}
 
-static void posixNoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*,
-                                const char*, int) {}
-
-static void posixExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
-
 const Platform systemPlatform = {
-    nullptr,           nullptr,          posixBeginListing, posixEndListing,
-    posixShowName,     posixRealPath,    posixFindFirst,    posixFindNext,
-    posixFindClose,    posixFileTimeToCalendar, runtimeTextColumns, runtimeTextColumns, posixShowMessage,
-    posixEndDialog,    posixNoteIncomplete, runtimeReallocate, stdioOpenReport,
-    stdioWriteReport,  stdioCloseReport, posixExpectSearches,
+    nullptr,          nullptr,          posixBeginListing,  posixEndListing,
+    runtimeShowName,  posixRealPath,    posixFindFirst,     posixFindNext,
+    posixFindClose,   runtimeTextColumns, runtimeTextColumns, posixShowMessage,
+    posixEndDialog,   runtimeNoteIncomplete, runtimeReallocate, stdioOpenReport,
+    stdioWriteReport, stdioCloseReport, runtimeExpectSearches,
 };
 
 // Appends the components of `path` to the absolute path in `work`, resolving

@@ -28,11 +28,6 @@ static int win32BeginListing(const Platform&, const char*, ListingOptions, Listi
 
 static void win32EndListing(const Platform&, ListingState*) {}
 
-// ANSI names are the system's own: shown as they are.
-static int win32ShowName(const Platform&, const char* real, char* shown, size_t capacity) {
-    return copyText(shown, capacity, real);
-}
-
 static int win32RealPath(const Platform&, const SearchFolder& folder, char* out,
                          size_t capacity) {
     return copyText(out, capacity, folder.path);
@@ -138,10 +133,7 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
     }
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND && isEmptyFolder(folder)) {
-        *entry = DirEntry();
-        copyText(entry->name, sizeof entry->name, ".");
-        copyText(entry->realName, sizeof entry->realName, ".");
-        entry->attributes = FOLDER_ATTRIBUTE;
+        dotEntry(entry);
         return search;
     }
     free(search);
@@ -170,19 +162,6 @@ static void win32FindClose(const Platform&, DirSearch* search) {
     free(search);
 }
 
-static int win32FileTimeToCalendar(const Platform&, FileTime time, CalendarTime* calendar) {
-    FILETIME fileTime = {time.low, time.high};
-    SYSTEMTIME system;
-    if (!FileTimeToSystemTime(&fileTime, &system)) return 0;
-    calendar->year = system.wYear;
-    calendar->month = system.wMonth;
-    calendar->day = system.wDay;
-    calendar->hour = system.wHour;
-    calendar->minute = system.wMinute;
-    calendar->second = system.wSecond;
-    return 1;
-}
-
 // The box tells the system's own text; the reason is for the command line.
 static void win32ShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
                              int) {
@@ -193,17 +172,12 @@ static void win32EndDialog(const Platform&, DialogHandle owner, int result) {
     EndDialog(static_cast<HWND>(owner), result);
 }
 
-static void win32NoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*,
-                                const char*, int) {}
-
-static void win32ExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
-
 const Platform systemPlatform = {
     nullptr,          nullptr,          win32BeginListing,  win32EndListing,
-    win32ShowName,    win32RealPath,    win32FindFirst,     win32FindNext,
-    win32FindClose,   win32FileTimeToCalendar, runtimeTextColumns, runtimeTextColumns, win32ShowMessage,
-    win32EndDialog,   win32NoteIncomplete, runtimeReallocate, stdioOpenReport,
-    stdioWriteReport, stdioCloseReport, win32ExpectSearches,
+    runtimeShowName,  win32RealPath,    win32FindFirst,     win32FindNext,
+    win32FindClose,   runtimeTextColumns, runtimeTextColumns, win32ShowMessage,
+    win32EndDialog,   runtimeNoteIncomplete, runtimeReallocate, stdioOpenReport,
+    stdioWriteReport, stdioCloseReport, runtimeExpectSearches,
 };
 
 int fullPath(const char* path, char* out, size_t capacity) {

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <string.h>
 
+#include "calendar.h"
 #include "file_scan.h"
 #include "folder_walk.h"
 #include "listing_summary.h"
@@ -102,7 +103,7 @@ static char* twoDigits(char* text, int value) {
 // whole, then put once.
 static void putLastWrite(ReportWriter& report, FileTime time) {
     CalendarTime c;
-    if (!report.platform->fileTimeToCalendar(*report.platform, time, &c)) {
+    if (!calendarFromFileTime(time, &c)) {
         putText(report, "--/--/---- --:--:--");
         return;
     }

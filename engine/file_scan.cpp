@@ -29,15 +29,12 @@ static void noteDetailsUnknown(DialogHandle dialog, ListingJob& job, const DirEn
 }
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
-    size_t folderLength = strlen(job.currentPath);
     if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
         if (reason) *reason = ENAMETOOLONG;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     // A scan that starts the array over starts its texts over too.
     if (job.fileCount == 0) rewindArena(job.fileTexts);
-    const char* storedFolder = storeText(job.fileTexts, job.currentPath, folderLength);
-    if (!storedFolder) return RESULT_OUT_OF_MEMORY;
     DirEntry entry;
     const Platform& platform = *job.platform;
     SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
@@ -59,7 +56,6 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
         }
         FileEntry& file = job.files[job.fileCount];
         splitFileName(fileName, file);
-        file.folder = storedFolder;
         file.sizeHigh = entry.sizeHigh;
         file.sizeLow = entry.sizeLow;
         file.attributes = entry.attributes;
@@ -67,9 +63,7 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
             file.attributes |= DETAILS_UNKNOWN;
             noteDetailsUnknown(dialog, job, entry);
         }
-        file.lastAccess = entry.lastAccess;
         file.lastWrite = entry.lastWrite;
-        file.depth = job.depth;
         int32_t nameLength = static_cast<int32_t>(platform.textColumns(platform, file.name));
         if (nameLength > job.widestName) job.widestName = nameLength;
         ++job.fileCount;

@@ -8,7 +8,9 @@
 #include "listing_summary.h"
 #include "text.h"
 
-void splitFileName(char* fileName, FileEntry& file) {
+// Splits `fileName` in place at its last '.': the name before it, the type
+// after it; without a '.' the whole is the name and the type is empty.
+static void splitFileName(char* fileName, FileEntry& file) {
     char* dot = strrchr(fileName, '.');
     file.name = fileName;
     if (!dot) {
@@ -97,7 +99,7 @@ static int64_t writeTime(const FileEntry& e) {
 
 // Names that agree but for case go by type, then byte by byte, then by what
 // their rows show besides: the same files come in the same order from any disk.
-int compareByName(const void* a, const void* b) {
+static int compareByName(const void* a, const void* b) {
     const FileEntry& x = asFile(a);
     const FileEntry& y = asFile(b);
     int order = compareIgnoringCase(x.name, y.name);
@@ -109,12 +111,12 @@ int compareByName(const void* a, const void* b) {
     return order;
 }
 
-int compareByType(const void* a, const void* b) {
+static int compareByType(const void* a, const void* b) {
     int order = compareBytes(asFile(a).type, asFile(b).type);
     return order != 0 ? order : compareByName(a, b);
 }
 
-int compareByLength(const void* a, const void* b) {
+static int compareByLength(const void* a, const void* b) {
     int order = ordered(fileLength(asFile(a)), fileLength(asFile(b)));
     return order != 0 ? order : compareByName(a, b);
 }

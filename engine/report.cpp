@@ -126,8 +126,9 @@ static void putLastWrite(ReportWriter& report, FileTime time) {
     put(report, text, static_cast<size_t>(end - text));
 }
 
-void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
-                  int32_t levels) {
+// One file row with `levels` indentations, "\r\n" included.
+static void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
+                         int32_t levels) {
     const Platform& platform = *job.platform;
     putRepeated(report, "... ", 4, levels);
     if (job.options & SHOW_TYPE) {
@@ -250,18 +251,15 @@ int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead) {
     return writeReport(dialog, job, folderRead ? writeFlatBody : writeUnreadableFlatBody);
 }
 
-int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {
-    if (job.fileCount == 0) {
-        putLoneLine(report, "Nessun file");
-        return 0;
-    }
+// The section of one folder: its files, or "Nessun file".
+static void writeFolderSection(ReportWriter& report, ListingJob& job) {
+    if (job.fileCount == 0) return putLoneLine(report, "Nessun file");
     putLineEnds(report, 1);
     putRepeated(report, "    ", 4, job.depth);
     putHeaderTitles(report, job, "   lunghezza", "  ultima modifica");
     for (int32_t i = 0; i < job.fileCount; ++i)
         writeFileRow(report, job, job.files[i], job.depth);
     putTotal(report, "Totale files  ", job.fileCount);
-    return 0;
 }
 
 static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& report) {

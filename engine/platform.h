@@ -21,7 +21,6 @@ struct EntryDetails {
     uint32_t attributes;
     uint32_t sizeHigh;
     uint32_t sizeLow;
-    FileTime lastAccess;
     FileTime lastWrite;
     // 0, or the system's reason (an errno value) why the entry was listed but
     // its length and times could not be read: they are then unknown; for a

@@ -246,7 +246,7 @@ static bool linksCountFolders(int descriptor) {
 
 // Only the fields an entry holds are asked for, which spares a network file
 // system the others.
-enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME };
+enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_MTIME };
 
 // Examines `name` in the folder. Returns 0 when it vanished before it could be
 // looked at; the search then passes over it.
@@ -258,7 +258,6 @@ static int examine(int folder, const char* name, EntryDetails& details, unsigned
         // Listed but not examinable (a folder without search permission): kept,
         // with an unknown length and time rather than made-up ones.
         details.detailsError = errno;
-        details.lastAccess = UNKNOWN_FILE_TIME;
         details.lastWrite = UNKNOWN_FILE_TIME;
         return 1;
     }
@@ -267,7 +266,6 @@ static int examine(int folder, const char* name, EntryDetails& details, unsigned
     uint64_t size = S_ISREG(info.stx_mode) || S_ISLNK(info.stx_mode) ? info.stx_size : 0;
     details.sizeHigh = static_cast<uint32_t>(size >> 32);
     details.sizeLow = static_cast<uint32_t>(size);
-    details.lastAccess = fileTimeFromUnix(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
     details.lastWrite = fileTimeFromUnix(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
     return 1;
 }

@@ -83,7 +83,6 @@ static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
 static void fillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
     static_cast<EntryDetails&>(*entry) = {listedAttributes(data.dwFileAttributes, data.dwReserved0),
                                           data.nFileSizeHigh, data.nFileSizeLow,
-                                          fromFiletime(data.ftLastAccessTime),
                                           fromFiletime(data.ftLastWriteTime), 0};
     entry->node = 0;
     bool reaches = ansiName(data.cFileName, entry->name, sizeof entry->name);

@@ -52,7 +52,7 @@ FaultState& stateOf(const Platform& self) {
 void hideDetails(const FaultState& state, const FaultySearch& search, DirEntry* entry) {
     if (!state.withoutDetails.count(search.folder + PATH_SEPARATOR + entry->name)) return;
     entry->sizeHigh = entry->sizeLow = 0;
-    entry->lastWrite = entry->lastAccess = {0xFFFFFFFFu, 0xFFFFFFFFu};
+    entry->lastWrite = {0xFFFFFFFFu, 0xFFFFFFFFu};
     entry->detailsError = EACCES;
 }
 

@@ -22,9 +22,8 @@ struct StoredEntry {
 
 enum SlotState {
     SLOT_READING,
-    SLOT_READY,        // entries, then the end or the error in `error`
-    SLOT_UNSEARCHABLE, // the search gave nothing, as it will for the report
-    SLOT_LEFT,         // too large or no memory: the report's thread searches it
+    SLOT_READY, // entries, then the end or the error in `error`; none: the search failed
+    SLOT_LEFT,  // too large or no memory: the report's thread searches it
 };
 
 // A search through this layer: the one below, or a folder's stored entries.
@@ -66,7 +65,7 @@ bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
 
 // Searches folder `index` on a reader's thread, without the lock.
 ReadAheadSlot readFolder(const ReadAhead& ahead, int32_t index) {
-    ReadAheadSlot slot = {index, SLOT_UNSEARCHABLE, nullptr, 0, ENAMETOOLONG};
+    ReadAheadSlot slot = {index, SLOT_READY, nullptr, 0, ENAMETOOLONG};
     char path[SHOWN_PATH_BUFFER];
     if (!folderFullPath(ahead.planned[index], path, sizeof path)) return slot;
     DirEntry entry;
@@ -76,7 +75,7 @@ ReadAheadSlot readFolder(const ReadAhead& ahead, int32_t index) {
         slot.error = errno;
         return slot;
     }
-    slot = {index, SLOT_READY, nullptr, 0, 0};
+    slot.error = 0;
     size_t capacity = 0;
     int step = SEARCH_ENTRY;
     while (step == SEARCH_ENTRY) {
@@ -147,24 +146,20 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
 // Hands over a slot to the report, as the search of its folder would have.
 DirSearch* answer(const Platform& self, const ReadAheadSlot& slot, const SearchFolder& folder,
                   DirEntry* entry) {
-    if (slot.state == SLOT_UNSEARCHABLE) {
+    if (slot.state == SLOT_LEFT) return searchBelow(self, folder, SEARCH_FULL, entry);
+    // No entry: the search failed at its start, as it will for the report.
+    if (slot.used == 0) {
         errno = slot.error;
         return nullptr;
     }
-    if (slot.state == SLOT_LEFT) return searchBelow(self, folder, SEARCH_FULL, entry);
     AheadSearch* search = static_cast<AheadSearch*>(malloc(sizeof(AheadSearch)));
     if (!search) {
         free(slot.bytes);
         return searchBelow(self, folder, SEARCH_FULL, entry);
     }
     *search = {nullptr, slot.bytes, slot.used, 0, slot.error};
-    // A folder whose read failed before its first entry failed as a whole.
-    if (nextStored(search, entry) == SEARCH_ENTRY) return reinterpret_cast<DirSearch*>(search);
-    int reason = slot.error ? slot.error : EIO;
-    free(slot.bytes);
-    free(search);
-    errno = reason;
-    return nullptr;
+    nextStored(search, entry);
+    return reinterpret_cast<DirSearch*>(search);
 }
 
 DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, SearchDetail detail,

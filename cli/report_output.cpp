@@ -5,7 +5,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "report_files.h"
 #include "text.h"
 
 // A Ctrl-C the writer acts on ends the program as a shell reports an interrupt.
@@ -26,15 +25,16 @@ static int makeTemporary(ReportOutput& output, const char* target) {
 // The report is kept as it is, open, and rewritten once the listing is complete.
 static int keepInPlace(ReportOutput& output, const char* target) {
     output.kept = keepToRewrite(target);
-    if (!output.kept) return 0;
+    if (output.kept == NO_KEPT_REPORT) return 0;
     if (makeTemporary(output, nullptr)) return 1;
     releaseKept(output.kept);
-    output.kept = nullptr;
+    output.kept = NO_KEPT_REPORT;
     return 0;
 }
 
 int beginReportOutput(ReportOutput& output, const char* target, const Platform& below) {
     output = ReportOutput();
+    output.kept = NO_KEPT_REPORT;
     output.below = below;
     output.target = target;
     if (!target) return 1;
@@ -89,16 +89,16 @@ int finishReportOutput(ReportOutput& output, bool complete) {
     output.device = nullptr;
     if (!output.temporaryMade) return 1;
     output.temporaryMade = false;
-    KeptReport* kept = output.kept;
-    output.kept = nullptr;
+    bool rewrite = output.kept != NO_KEPT_REPORT;
     bool placed = false;
-    if (kept && complete)
-        placed = rewriteFromTemporary(kept, output.temporary);
-    else if (kept)
-        releaseKept(kept);
+    if (rewrite && complete)
+        placed = rewriteFromTemporary(output.kept, output.temporary);
+    else if (rewrite)
+        releaseKept(output.kept);
     else if (complete)
         placed = replaceWithTemporary(output.temporary, output.target);
-    if (kept || !placed) removeTemporary(output.temporary);
+    output.kept = NO_KEPT_REPORT;
+    if (rewrite || !placed) removeTemporary(output.temporary);
     return placed || !complete;
 }
 

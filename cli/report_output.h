@@ -9,7 +9,7 @@
 #pragma once
 
 #include "platform.h"
-struct KeptReport;
+#include "report_files.h"
 
 // One report's place: the target, and the temporary file or the device it is
 // written to until finishReportOutput.
@@ -17,7 +17,7 @@ struct ReportOutput {
     Platform below;     // opens, writes and closes the files
     const char* target; // null: standard output
     ReportFile* device; // written in place: open from the start until the engine takes it
-    KeptReport* kept;   // rewritten in place from the temporary file once complete
+    KeptReport kept;    // rewritten in place from the temporary file once complete
     bool temporaryMade;
     char temporary[REAL_PATH_BUFFER];
     char temporaryFolder[REAL_PATH_BUFFER];

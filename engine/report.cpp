@@ -163,16 +163,21 @@ static void putHeaderTitles(ReportWriter& report, const ListingJob& job, const c
     putLineEnds(report, 2);
 }
 
+// Tells the user why there is no report, and marks the dialog to end.
+static int32_t reportFailure(DialogHandle dialog, const Platform& platform,
+                             const UserMessage& message, int reason) {
+    platform.showMessage(platform, dialog, message, reason);
+    platform.endDialog(platform, dialog, 0);
+    return RESULT_CANNOT_OPEN_REPORT;
+}
+
 static int32_t openReport(DialogHandle dialog, const Platform& platform, ReportWriter& report) {
     report.platform = &platform;
     report.used = 0;
     report.failed = false;
     report.failure = 0;
     report.file = platform.openReport(platform, REPORT_FILE_NAME);
-    if (report.file) return 0;
-    platform.showMessage(platform, dialog, CANNOT_OPEN_REPORT, errno);
-    platform.endDialog(platform, dialog, 0);
-    return RESULT_CANNOT_OPEN_REPORT;
+    return report.file ? 0 : reportFailure(dialog, platform, CANNOT_OPEN_REPORT, errno);
 }
 
 // A report that could not be written whole is a failure, not a listing.
@@ -182,16 +187,8 @@ static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
     bool closed = platform.closeReport(platform, report.file);
     int closeFailure = errno;
     if (closed && !report.failed) return 0;
-    platform.showMessage(platform, dialog, CANNOT_WRITE_REPORT,
+    return reportFailure(dialog, platform, CANNOT_WRITE_REPORT,
                          report.failed ? report.failure : closeFailure);
-    platform.endDialog(platform, dialog, 0);
-    return RESULT_CANNOT_OPEN_REPORT;
-}
-
-static int32_t reportOutOfMemory(DialogHandle dialog, const Platform& platform) {
-    platform.showMessage(platform, dialog, OUT_OF_MEMORY, 0);
-    platform.endDialog(platform, dialog, 0);
-    return RESULT_CANNOT_OPEN_REPORT;
 }
 
 // An empty line, then "<label><count>" and an empty line: how every report and section ends.
@@ -209,7 +206,7 @@ static int32_t writeReport(DialogHandle dialog, ListingJob& job,
     const Platform& platform = *job.platform;
     ReportWriter* report =
         static_cast<ReportWriter*>(platform.reallocate(platform, nullptr, sizeof(ReportWriter)));
-    if (!report) return reportOutOfMemory(dialog, platform);
+    if (!report) return reportFailure(dialog, platform, OUT_OF_MEMORY, 0);
     int32_t result = openReport(dialog, platform, *report);
     if (result == 0) {
         writeBody(dialog, job, *report);
@@ -292,7 +289,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         }
         if (scanned == RESULT_OUT_OF_MEMORY && !memoryReported) {
             memoryReported = true;
-            reportOutOfMemory(dialog, platform);
+            reportFailure(dialog, platform, OUT_OF_MEMORY, 0);
         }
         sortFiles(job);
         writeFolderSection(report, job);

@@ -16,4 +16,3 @@
 // and nothing was done.
 int32_t runListing(DialogHandle dialog, const Platform& platform, const char* path,
                    ListingOptions options, struct ListingSummary& summary);
-

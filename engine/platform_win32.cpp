@@ -81,9 +81,9 @@ static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
 // one (a volume that keeps no short names) no ANSI path reaches the folder: it
 // is a folder that cannot be read.
 static void fillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
-    static_cast<EntryDetails&>(*entry) = {
-        listedAttributes(data.dwFileAttributes, data.dwReserved0), data.nFileSizeHigh,
-        data.nFileSizeLow, fromFiletime(data.ftLastWriteTime), 0};
+    static_cast<EntryDetails&>(*entry) = {listedAttributes(data.dwFileAttributes, data.dwReserved0),
+                                          data.nFileSizeHigh, data.nFileSizeLow,
+                                          fromFiletime(data.ftLastWriteTime), 0};
     entry->node = 0;
     bool reaches = ansiName(data.cFileName, entry->name, sizeof entry->name);
     if (!reaches && (entry->attributes & FOLDER_ATTRIBUTE)) {

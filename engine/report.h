@@ -29,4 +29,3 @@ int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead);
 // selected one is told through the seam's noteIncomplete (the selected folder's
 // own failure is the run's to tell).
 int32_t writeTreeReport(DialogHandle dialog, ListingJob& job);
-

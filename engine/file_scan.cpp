@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "calendar.h"
 #include "listing_summary.h"
 #include "text.h"
@@ -153,14 +155,6 @@ static void applyOrder(FileEntry* files, FileEntry** order, int32_t count) {
     }
 }
 
-static void reverseFiles(FileEntry* files, int32_t count) {
-    for (int32_t i = 0, j = count - 1; i < j; ++i, --j) {
-        FileEntry held = files[i];
-        files[i] = files[j];
-        files[j] = held;
-    }
-}
-
 struct FileOrder {
     ListingOptions bit;
     int (*compare)(const void*, const void*);
@@ -198,5 +192,5 @@ void sortFiles(ListingJob& job) {
         if (job.fileCount > 1) sortRecords(job.files, job.fileCount, order);
         break;
     }
-    if (job.options & SORT_REVERSED) reverseFiles(job.files, job.fileCount);
+    if (job.options & SORT_REVERSED) std::reverse(job.files, job.files + job.fileCount);
 }

@@ -3,6 +3,8 @@
 #include <errno.h>
 #include <string.h>
 
+#include <charconv>
+
 #include "calendar.h"
 #include "file_scan.h"
 #include "folder_walk.h"
@@ -73,23 +75,13 @@ static void putSpaces(ReportWriter& report, int64_t count) {
         put(report, SPACES, count < 32 ? static_cast<size_t>(count) : 32);
 }
 
-// Writes the decimal digits of `value` so that they end at `end` (20 at most);
-// returns where they start.
-static char* digitsBefore(char* end, uint64_t value) {
-    do {
-        *--end = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    return end;
-}
-
 // Decimal digits of `value`, right-aligned with spaces in at least `width` characters.
 static void putNumber(ReportWriter& report, uint64_t value, int width) {
     char digits[24];
-    char* start = digitsBefore(digits + sizeof digits, value);
-    size_t count = static_cast<size_t>(digits + sizeof digits - start);
+    char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    size_t count = static_cast<size_t>(end - digits);
     putSpaces(report, width - static_cast<int64_t>(count));
-    put(report, start, count);
+    put(report, digits, count);
 }
 
 static char* twoDigits(char* text, int value) {
@@ -107,16 +99,12 @@ static void putLastWrite(ReportWriter& report, FileTime time) {
         putText(report, "--/--/---- --:--:--");
         return;
     }
-    char year[24];
-    char* yearStart = digitsBefore(year + sizeof year, static_cast<uint64_t>(c.year));
-    size_t yearLength = static_cast<size_t>(year + sizeof year - yearStart);
     char text[48];
     char* end = twoDigits(text, c.day);
     *end++ = '/';
     end = twoDigits(end, c.month);
     *end++ = '/';
-    memcpy(end, yearStart, yearLength);
-    end += yearLength;
+    end = std::to_chars(end, text + sizeof text, c.year).ptr;
     *end++ = ' ';
     end = twoDigits(end, c.hour);
     *end++ = ':';

@@ -82,12 +82,16 @@ int fail(Parser& p, const char* format, const char* detail) {
     return 0;
 }
 
+// The decimal number `text`, or `limit` + 1 when it exceeds `limit` or has a non-digit.
+long decimal(const char* text, long limit) {
+    long value = 0;
+    for (const char* c = text; *c && value <= limit; ++c)
+        value = *c < '0' || *c > '9' ? limit + 1 : value * 10 + (*c - '0');
+    return value;
+}
+
 int parseWord(Parser& p, const char* text) {
-    ListingOptions value = 0;
-    for (const char* c = text; *c && value <= DIALOG_WORD_LIMIT; ++c) {
-        if (*c < '0' || *c > '9') value = DIALOG_WORD_LIMIT + 1;
-        else value = value * 10 + static_cast<ListingOptions>(*c - '0');
-    }
+    ListingOptions value = static_cast<ListingOptions>(decimal(text, DIALOG_WORD_LIMIT));
     if (!*text || value > DIALOG_WORD_LIMIT)
         return fail(p, _("invalid option word '%s' (0 to 127)"), text);
     // The word sets every setting but the reversal, which it cannot say.
@@ -115,9 +119,7 @@ int parseEncoding(Parser& p, const char* name) {
 }
 
 int parseJobs(Parser& p, const char* text) {
-    int value = 0;
-    for (const char* c = text; *c && value <= 64; ++c)
-        value = *c < '0' || *c > '9' ? 65 : value * 10 + (*c - '0');
+    int value = static_cast<int>(decimal(text, 64));
     if (value < 1 || value > 64) return fail(p, _("invalid number of jobs '%s'"), text);
     p.options.jobs = value;
     return 1;

@@ -57,17 +57,20 @@ static void clearProgress(const Session& session) {
     if (session.progress) fputs("\r\033[K", stderr);
 }
 
+// "elenco: 3 folders, 1 file", without a line end.
+static void tellCounts(const char* start, long folders, long files) {
+    fprintf(stderr, "%selenco: ", start);
+    fprintf(stderr, translatePlural("%ld folder", "%ld folders", folders), folders);
+    fprintf(stderr, translatePlural(", %ld file", ", %ld files", files), files);
+}
+
 static void showProgress(Session& session) {
     if (!session.progress) return;
     auto now = std::chrono::steady_clock::now();
     if (now - session.lastProgress < std::chrono::milliseconds(200)) return;
     session.lastProgress = now;
     clearLineOnInterrupt();
-    fprintf(stderr, "\relenco: ");
-    fprintf(stderr, translatePlural("%ld folder", "%ld folders", session.foldersSeen),
-            session.foldersSeen);
-    fprintf(stderr, translatePlural(", %ld file", ", %ld files", session.filesSeen),
-            session.filesSeen);
+    tellCounts("\r", session.foldersSeen, session.filesSeen);
     fputs("\033[K", stderr);
 }
 
@@ -91,19 +94,6 @@ static int countingFindNext(const Platform& self, DirSearch* search, DirEntry* e
         ++session.filesSeen;
     if ((++session.entriesSeen & 1023) == 0) showProgress(session);
     return SEARCH_ENTRY;
-}
-
-static int statusOf(MessageCode code) {
-    switch (code) {
-    case MESSAGE_INVALID_HANDLE:
-        return EXIT_INCOMPLETE;
-    case MESSAGE_CANNOT_OPEN_REPORT:
-    case MESSAGE_CANNOT_WRITE_REPORT:
-        return EXIT_REPORT_FAILED;
-    case MESSAGE_OUT_OF_MEMORY:
-        return EXIT_OUT_OF_MEMORY;
-    }
-    return EXIT_REPORT_FAILED;
 }
 
 static void raiseStatus(Session& session, int status) {
@@ -131,19 +121,18 @@ static void showMessageTo(Session& session, const UserMessage& message, int reas
     switch (message.code) {
     case MESSAGE_INVALID_HANDLE:
         tell(session, _("cannot read folder %s"), quoted(session.givenFolder), reason);
-        break;
+        return raiseStatus(session, EXIT_INCOMPLETE);
     case MESSAGE_CANNOT_OPEN_REPORT:
         tell(session, _("cannot open %s"), quoted(session.givenOutput), reason);
-        break;
+        return raiseStatus(session, EXIT_REPORT_FAILED);
     case MESSAGE_CANNOT_WRITE_REPORT:
         if (session.toStandardOutput) tell(session, _("write error"), std::string(), reason);
         else tell(session, _("error writing %s"), quoted(session.givenOutput), reason);
-        break;
+        return raiseStatus(session, EXIT_REPORT_FAILED);
     case MESSAGE_OUT_OF_MEMORY:
         tell(session, _("memory exhausted"), std::string(), 0);
-        break;
+        return raiseStatus(session, EXIT_OUT_OF_MEMORY);
     }
-    raiseStatus(session, statusOf(message.code));
 }
 
 static void cliShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
@@ -179,27 +168,6 @@ static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKin
     }
 }
 
-// The report through report_output: a temporary file renamed into place.
-static ReportFile* outputOpenReport(const Platform&, const char* name) {
-    return openReportOutput(name);
-}
-static int outputWriteReport(const Platform&, ReportFile* file, const char* bytes, size_t length) {
-    return writeReportOutput(file, bytes, length);
-}
-static int outputCloseReport(const Platform&, ReportFile* file) {
-    return closeReportOutput(file);
-}
-
-// On a terminal, where the report went: a newcomer learns its name.
-static void showWhereReportWent(const Session& session) {
-    long files = session.filesSeen;
-    long folders = session.foldersListed;
-    fputs("elenco: ", stderr);
-    fprintf(stderr, translatePlural("%ld folder", "%ld folders", folders), folders);
-    fprintf(stderr, translatePlural(", %ld file", ", %ld files", files), files);
-    fprintf(stderr, ": %s\n", quoted(session.output).c_str());
-}
-
 static int usageError(const char* reason) {
     fprintf(stderr, "elenco: %s\n", reason);
     fputs(_("Try 'elenco --help' for more information.\n"), stderr);
@@ -223,25 +191,23 @@ int runElenco(int argc, char** argv, const Platform& system) {
 
     // The layers over the system, from the bottom up: names as the report holds
     // them; reading ahead of the report (its readers search through the names);
-    // this front end's own, which counts for the progress line, turns messages
-    // into lines on standard error and writes the report through report_output.
+    // the report's place, which hides its temporary file from the searches; this
+    // front end's own, which counts for the progress line and turns messages
+    // into lines on standard error.
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
     Platform names;
     reportNamesLayer(system, encoding == ENCODING_UTF8, names);
     ReadAhead ahead(options.jobs ? options.jobs
                                  : static_cast<int>(std::thread::hardware_concurrency()));
     Platform readAhead = readAheadLayer(names, ahead);
-    ReportHiding hiding;
-    Platform hidden = reportHidingLayer(readAhead, hiding);
-    Platform front = layerOver(hidden, &session);
+    ReportOutput output;
+    Platform placed = reportOutputLayer(readAhead, output);
+    Platform front = layerOver(placed, &session);
     front.findFirst = countingFindFirst;
     front.findNext = countingFindNext;
     front.showMessage = cliShowMessage;
     front.endDialog = cliEndDialog;
     front.noteIncomplete = cliNoteIncomplete;
-    front.openReport = outputOpenReport;
-    front.writeReport = outputWriteReport;
-    front.closeReport = outputCloseReport;
 
     session.givenFolder = options.folder;
     session.givenOutput = options.output ? options.output : REPORT_FILE_NAME;
@@ -252,17 +218,17 @@ int runElenco(int argc, char** argv, const Platform& system) {
         return session.status;
     }
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;
-    const char* output = options.output ? options.output : REPORT_FILE_NAME;
     if (session.toStandardOutput)
         snprintf(session.output, sizeof session.output, "(standard output)");
-    else if (!fullPath(output, session.output, sizeof session.output))
-        snprintf(session.output, sizeof session.output, "%s", output);
+    else if (!fullPath(session.givenOutput, session.output, sizeof session.output))
+        snprintf(session.output, sizeof session.output, "%s", session.givenOutput);
     bool onTerminal = !options.quiet && isatty(STDERR_FILENO);
     session.progress = onTerminal && !(session.toStandardOutput && isatty(STDOUT_FILENO));
     session.lastProgress = std::chrono::steady_clock::now();
 
     // Before the walk: a place the report cannot go fails before any folder is read.
-    if (!beginReportOutput(session.toStandardOutput ? nullptr : session.output, readAhead)) {
+    const char* target = session.toStandardOutput ? nullptr : session.output;
+    if (!beginReportOutput(output, target, readAhead)) {
         showMessageTo(session, CANNOT_OPEN_REPORT, errno);
         return session.status;
     }
@@ -272,7 +238,7 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // A folder that cannot be read leaves no report, and an old one as it was.
     int32_t result = runListing(&session, front, session.folder, word, summary);
     // Only a report written whole takes the old one's place.
-    if (!finishReportOutput(summary.reportWritten && session.status < EXIT_REPORT_FAILED))
+    if (!finishReportOutput(output, summary.reportWritten && session.status < EXIT_REPORT_FAILED))
         showMessageTo(session, CANNOT_WRITE_REPORT, errno);
     if (result == RESULT_CANNOT_OPEN_FOLDER && !summary.selectedUnreadable) {
         showMessageTo(session, INVALID_HANDLE, ENAMETOOLONG);
@@ -289,7 +255,10 @@ int runElenco(int argc, char** argv, const Platform& system) {
                                 "%ld folders left out of the listing\n", leftOut),
                 leftOut);
     }
-    if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED)
-        showWhereReportWent(session);
+    // On a terminal, where the report went: a newcomer learns its name.
+    if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED) {
+        tellCounts("", session.foldersListed, session.filesSeen);
+        fprintf(stderr, ": %s\n", quoted(session.output).c_str());
+    }
     return session.status;
 }

@@ -15,24 +15,16 @@ enum { SLOT_BYTES = READ_AHEAD_BYTES / READ_AHEAD_WINDOW };
 // How one entry is kept: these fields, then the name and the real name, each
 // with its terminator.
 struct StoredEntry {
-    uint32_t attributes;
-    uint32_t sizeHigh;
-    uint32_t sizeLow;
-    FileTime lastAccess;
-    FileTime lastWrite;
-    int32_t detailsError;
+    EntryDetails details;
     uint32_t nameLength;
     uint32_t realNameLength;
 };
 
 enum SlotState {
     SLOT_READING,
-    SLOT_READY,        // entries, then the end or the error in `error`
-    SLOT_UNSEARCHABLE, // the search gave nothing, as it will for the report
-    SLOT_LEFT,         // too large or no memory: the report's thread searches it
+    SLOT_READY, // entries, then the end or the error in `error`; none: the search failed
+    SLOT_LEFT,  // too large or no memory: the report's thread searches it
 };
-
-const ReadAheadSlot FREE_SLOT = {-1, SLOT_LEFT, nullptr, 0, 0};
 
 // A search through this layer: the one below, or a folder's stored entries.
 struct AheadSearch {
@@ -58,13 +50,7 @@ bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
         slot.bytes = bytes;
         capacity = grown;
     }
-    StoredEntry stored = {entry.attributes,
-                          entry.sizeHigh,
-                          entry.sizeLow,
-                          entry.lastAccess,
-                          entry.lastWrite,
-                          entry.detailsError,
-                          static_cast<uint32_t>(nameLength),
+    StoredEntry stored = {entry, static_cast<uint32_t>(nameLength),
                           static_cast<uint32_t>(realNameLength)};
     char* at = slot.bytes + slot.used;
     memcpy(at, &stored, sizeof stored);
@@ -79,7 +65,7 @@ bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
 
 // Searches folder `index` on a reader's thread, without the lock.
 ReadAheadSlot readFolder(const ReadAhead& ahead, int32_t index) {
-    ReadAheadSlot slot = {index, SLOT_UNSEARCHABLE, nullptr, 0, ENAMETOOLONG};
+    ReadAheadSlot slot = {index, SLOT_READY, nullptr, 0, ENAMETOOLONG};
     char path[SHOWN_PATH_BUFFER];
     if (!folderFullPath(ahead.planned[index], path, sizeof path)) return slot;
     DirEntry entry;
@@ -89,7 +75,7 @@ ReadAheadSlot readFolder(const ReadAhead& ahead, int32_t index) {
         slot.error = errno;
         return slot;
     }
-    slot = {index, SLOT_READY, nullptr, 0, 0};
+    slot.error = 0;
     size_t capacity = 0;
     int step = SEARCH_ENTRY;
     while (step == SEARCH_ENTRY) {
@@ -135,21 +121,12 @@ int nextStored(AheadSearch* search, DirEntry* entry) {
     StoredEntry stored;
     const char* at = search->bytes + search->offset;
     memcpy(&stored, at, sizeof stored);
-    entry->attributes = stored.attributes;
-    entry->sizeHigh = stored.sizeHigh;
-    entry->sizeLow = stored.sizeLow;
-    entry->lastAccess = stored.lastAccess;
-    entry->lastWrite = stored.lastWrite;
-    entry->detailsError = stored.detailsError;
+    static_cast<EntryDetails&>(*entry) = stored.details;
     memcpy(entry->name, at + sizeof stored, stored.nameLength + 1);
     memcpy(entry->realName, at + sizeof stored + stored.nameLength + 1, stored.realNameLength + 1);
     entry->node = 0;
     search->offset += sizeof stored + stored.nameLength + stored.realNameLength + 2;
     return SEARCH_ENTRY;
-}
-
-DirSearch* wrapped(AheadSearch* search) {
-    return reinterpret_cast<DirSearch*>(search);
 }
 
 // The search of the layer below, as a search of this one.
@@ -161,7 +138,7 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
         return nullptr;
     }
     search->inner = findFirst(*self.below, folder, detail, entry);
-    if (search->inner) return wrapped(search);
+    if (search->inner) return reinterpret_cast<DirSearch*>(search);
     free(search);
     return nullptr;
 }
@@ -169,24 +146,20 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
 // Hands over a slot to the report, as the search of its folder would have.
 DirSearch* answer(const Platform& self, const ReadAheadSlot& slot, const SearchFolder& folder,
                   DirEntry* entry) {
-    if (slot.state == SLOT_UNSEARCHABLE) {
+    if (slot.state == SLOT_LEFT) return searchBelow(self, folder, SEARCH_FULL, entry);
+    // No entry: the search failed at its start, as it will for the report.
+    if (slot.used == 0) {
         errno = slot.error;
         return nullptr;
     }
-    if (slot.state == SLOT_LEFT) return searchBelow(self, folder, SEARCH_FULL, entry);
     AheadSearch* search = static_cast<AheadSearch*>(malloc(sizeof(AheadSearch)));
     if (!search) {
         free(slot.bytes);
         return searchBelow(self, folder, SEARCH_FULL, entry);
     }
     *search = {nullptr, slot.bytes, slot.used, 0, slot.error};
-    // A folder whose read failed before its first entry failed as a whole.
-    if (nextStored(search, entry) == SEARCH_ENTRY) return wrapped(search);
-    int reason = slot.error ? slot.error : EIO;
-    free(slot.bytes);
-    free(search);
-    errno = reason;
-    return nullptr;
+    nextStored(search, entry);
+    return reinterpret_cast<DirSearch*>(search);
 }
 
 DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, SearchDetail detail,
@@ -200,7 +173,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
         char path[SHOWN_PATH_BUFFER];
         bool wanted =
             folderFullPath(ahead.planned[index], path, sizeof path) && strcmp(path, folder.path) == 0;
-        ReadAheadSlot taken = FREE_SLOT;
+        ReadAheadSlot taken = {-1, SLOT_LEFT, nullptr, 0, 0};
         if (index == ahead.nextToRead) {
             // No reader has come to it yet: searching it here is quicker than waiting.
             ++ahead.nextToRead;
@@ -213,7 +186,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
             ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
             ahead.done.wait(held, [&] { return slot.index == index && slot.state != SLOT_READING; });
             taken = slot;
-            slot = FREE_SLOT;
+            slot = ReadAheadSlot();
         }
         // Only now may a reader take the folder a window on.
         ++ahead.nextWanted;
@@ -253,7 +226,7 @@ void stopReaders(ReadAhead& ahead) {
     ahead.threads.clear();
     for (ReadAheadSlot& slot : ahead.slots) {
         free(slot.bytes);
-        slot = FREE_SLOT;
+        slot = ReadAheadSlot();
     }
     ahead.planned = nullptr;
     ahead.plannedCount = 0;
@@ -281,13 +254,6 @@ void aheadExpectSearches(const Platform& self, ListingState* listing, const Fold
 }
 
 } // namespace
-
-ReadAhead::ReadAhead(int threads)
-    : below(nullptr), readers(threads - 1), listing(nullptr), planned(nullptr), plannedCount(0), nextWanted(0),
-      nextToRead(0), stopping(false) {
-    for (ReadAheadSlot& slot : slots)
-        slot = FREE_SLOT;
-}
 
 ReadAhead::~ReadAhead() {
     stopReaders(*this);

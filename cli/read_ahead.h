@@ -18,11 +18,11 @@ enum { READ_AHEAD_BYTES = 4 * 1024 * 1024, READ_AHEAD_WINDOW = 16 };
 
 // One folder read ahead: its entries as stored bytes, and how its search ended.
 struct ReadAheadSlot {
-    int32_t index; // the folder it holds, or -1
-    int state;
-    char* bytes;
-    size_t used;
-    int error; // the reason of a search that failed, at its start or midway
+    int32_t index = -1; // the folder it holds, or -1
+    int state = 0;      // a free slot's is never looked at
+    char* bytes = nullptr;
+    size_t used = 0;
+    int error = 0; // the reason of a search that failed, at its start or midway
 };
 
 // The state of reading ahead, all of it: a bounded queue of the planned
@@ -30,23 +30,23 @@ struct ReadAheadSlot {
 // taken folder i. The readers run from the moment the report opens until its
 // searches are over.
 struct ReadAhead {
-    explicit ReadAhead(int threads);
+    explicit ReadAhead(int threads) : readers(threads - 1) {}
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    const Platform* below;
+    const Platform* below = nullptr;
     int readers;
     std::mutex lock;
     std::condition_variable submitted; // a folder may be taken by a reader
     std::condition_variable done;      // the folder the report waits for is read
     std::vector<std::thread> threads;
-    ListingState* listing;
-    const FolderEntry* planned;
-    int32_t plannedCount;
-    int32_t nextWanted; // the folder the report asks for next
-    int32_t nextToRead; // the first folder no thread has taken
-    bool stopping;
+    ListingState* listing = nullptr;
+    const FolderEntry* planned = nullptr;
+    int32_t plannedCount = 0;
+    int32_t nextWanted = 0; // the folder the report asks for next
+    int32_t nextToRead = 0; // the first folder no thread has taken
+    bool stopping = false;
     ReadAheadSlot slots[READ_AHEAD_WINDOW];
 };
 

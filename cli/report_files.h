@@ -2,6 +2,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 
 // True when what stands at `target`, links followed, is not a regular file (a
 // device, a pipe, a socket, a terminal, a folder), or is reached through one
@@ -36,14 +37,16 @@ int replaceWithTemporary(const char* temporary, const char* target);
 
 // A regular file (not a link) opened for writing and left as it is, for a
 // report rewritten in place: one in a folder the user may not write, or one
-// with other names. Null with errno set when it cannot be.
-struct KeptReport;
-KeptReport* keepToRewrite(const char* target);
+// with other names: its descriptor or handle, or NO_KEPT_REPORT with errno set
+// when it cannot be.
+typedef intptr_t KeptReport;
+const KeptReport NO_KEPT_REPORT = -1;
+KeptReport keepToRewrite(const char* target);
 // Copies the complete `temporary` over the kept file's content and releases
 // it. Returns 1, or 0 with errno set.
-int rewriteFromTemporary(KeptReport* kept, const char* temporary);
+int rewriteFromTemporary(KeptReport kept, const char* temporary);
 // Releases the kept file unchanged.
-void releaseKept(KeptReport* kept);
+void releaseKept(KeptReport kept);
 
 // Removes the temporary file; errno is kept.
 void removeTemporary(const char* temporary);

@@ -11,6 +11,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -19,7 +20,7 @@
 
 static const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Read by the handler, so set while the signals are blocked.
+// A signal handler reaches no other state: set while the signals are blocked.
 static char guardedPath[REAL_PATH_BUFFER];
 static volatile sig_atomic_t guarding = 0;
 
@@ -158,61 +159,30 @@ int replaceWithTemporary(const char* temporary, const char* target) {
     return renamed;
 }
 
-struct KeptReport {
-    int descriptor;
-};
-
-KeptReport* keepToRewrite(const char* target) {
-    int descriptor = open(target, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) return nullptr;
-    KeptReport* kept = static_cast<KeptReport*>(malloc(sizeof(KeptReport)));
-    if (!kept) {
-        close(descriptor);
-        errno = ENOMEM;
-        return nullptr;
-    }
-    kept->descriptor = descriptor;
-    return kept;
+KeptReport keepToRewrite(const char* target) {
+    return open(target, O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
 }
 
-static bool writeAll(int descriptor, const char* bytes, size_t length) {
-    while (length > 0) {
-        ssize_t written = write(descriptor, bytes, length);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes += written;
-        length -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-int rewriteFromTemporary(KeptReport* kept, const char* temporary) {
+int rewriteFromTemporary(KeptReport kept, const char* temporary) {
+    int descriptor = static_cast<int>(kept);
     int source = open(temporary, O_RDONLY | O_CLOEXEC);
-    bool copied = source >= 0 && lseek(kept->descriptor, 0, SEEK_SET) == 0;
+    bool copied = source >= 0 && lseek(descriptor, 0, SEEK_SET) == 0;
     off_t length = 0;
-    char buffer[65536];
-    while (copied) {
-        ssize_t read = ::read(source, buffer, sizeof buffer);
-        if (read <= 0) {
-            copied = read == 0;
-            break;
-        }
-        copied = writeAll(kept->descriptor, buffer, static_cast<size_t>(read));
-        length += read;
+    for (ssize_t sent = 1; copied && sent > 0; length += sent) {
+        sent = sendfile(descriptor, source, nullptr, 1 << 30);
+        copied = sent >= 0;
     }
-    copied = copied && ftruncate(kept->descriptor, length) == 0;
+    copied = copied && ftruncate(descriptor, length) == 0;
     int error = errno;
     if (source >= 0) close(source);
-    copied = close(kept->descriptor) == 0 && copied;
-    free(kept);
+    copied = close(descriptor) == 0 && copied;
     if (!copied) errno = error;
     return copied;
 }
 
-void releaseKept(KeptReport* kept) {
+void releaseKept(KeptReport kept) {
     int error = errno;
-    close(kept->descriptor);
-    free(kept);
+    close(static_cast<int>(kept));
     errno = error;
 }
 

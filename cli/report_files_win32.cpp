@@ -14,6 +14,7 @@
 #include "platform_win32.h"
 
 enum { UNGUARDED, MADE, OPEN };
+// Read by the console's interrupt handler, on a thread of its own.
 static char guardedPath[MAX_PATH];
 static volatile LONG guarding = UNGUARDED;
 static volatile LONG interrupted = 0;
@@ -72,8 +73,8 @@ int createTemporary(const char* target, char* temporary, size_t capacity) {
         errno = ENAMETOOLONG;
         return 0;
     }
-    static bool handlerSet = false;
-    if (!handlerSet) handlerSet = SetConsoleCtrlHandler(noteInterrupt, TRUE) != 0;
+    static const BOOL handlerSet = SetConsoleCtrlHandler(noteInterrupt, TRUE);
+    (void)handlerSet; // installed once
     if (!GetTempFileNameA(folder[0] ? folder : ".", "eln", 0, temporary)) {
         setErrnoFromSystem();
         return 0;
@@ -96,55 +97,43 @@ int replaceWithTemporary(const char* temporary, const char* target) {
     return 1;
 }
 
-struct KeptReport {
-    HANDLE handle;
-};
-
-KeptReport* keepToRewrite(const char* target) {
+KeptReport keepToRewrite(const char* target) {
     HANDLE handle = openOwnFile(target, GENERIC_WRITE);
     BY_HANDLE_FILE_INFORMATION information;
     if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information) ||
         (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         setErrnoFromSystem();
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-        return nullptr;
+        return NO_KEPT_REPORT;
     }
-    KeptReport* kept = static_cast<KeptReport*>(malloc(sizeof(KeptReport)));
-    if (!kept) {
-        CloseHandle(handle);
-        errno = ENOMEM;
-        return nullptr;
-    }
-    kept->handle = handle;
-    return kept;
+    return reinterpret_cast<KeptReport>(handle);
 }
 
-int rewriteFromTemporary(KeptReport* kept, const char* temporary) {
+int rewriteFromTemporary(KeptReport kept, const char* temporary) {
+    HANDLE handle = reinterpret_cast<HANDLE>(kept);
     HANDLE source = CreateFileA(temporary, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     bool copied = source != INVALID_HANDLE_VALUE &&
-                  SetFilePointer(kept->handle, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+                  SetFilePointer(handle, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
     char buffer[65536];
     while (copied) {
         DWORD read = 0;
         DWORD written = 0;
         copied = ReadFile(source, buffer, sizeof buffer, &read, nullptr);
         if (!copied || read == 0) break;
-        copied = WriteFile(kept->handle, buffer, read, &written, nullptr) && written == read;
+        copied = WriteFile(handle, buffer, read, &written, nullptr) && written == read;
     }
-    copied = copied && SetEndOfFile(kept->handle);
+    copied = copied && SetEndOfFile(handle);
     if (!copied) setErrnoFromSystem();
     int error = errno;
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
-    CloseHandle(kept->handle);
-    free(kept);
+    CloseHandle(handle);
     errno = error;
     return copied;
 }
 
-void releaseKept(KeptReport* kept) {
-    CloseHandle(kept->handle);
-    free(kept);
+void releaseKept(KeptReport kept) {
+    CloseHandle(reinterpret_cast<HANDLE>(kept));
 }
 
 void removeTemporary(const char* temporary) {

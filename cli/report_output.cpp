@@ -5,70 +5,58 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "report_files.h"
 #include "text.h"
 
 // A Ctrl-C the writer acts on ends the program as a shell reports an interrupt.
 static const int INTERRUPTED_STATUS = 130;
 
-static struct {
-    Platform inner;
-    const char* target;
-    ReportFile* device; // written in place: open from the start until the engine takes it
-    KeptReport* kept;   // rewritten in place from the temporary file once complete
-    bool temporaryMade;
-    char temporary[REAL_PATH_BUFFER];
-    char temporaryFolder[REAL_PATH_BUFFER];
-    const char* temporaryName;
-} output;
-
+// The temporary file beside `target`, or in the system's folder when null;
 // "/x/.r.ab12Cd" is held as the folder "/x" and the name ".r.ab12Cd".
-static void splitTemporary() {
+static int makeTemporary(ReportOutput& output, const char* target) {
+    if (!createTemporary(target, output.temporary, sizeof output.temporary)) return 0;
+    output.temporaryMade = true;
     copyText(output.temporaryFolder, sizeof output.temporaryFolder, output.temporary);
     char* separator = strrchr(output.temporaryFolder, PATH_SEPARATOR);
     output.temporaryName = output.temporary + (separator - output.temporaryFolder) + 1;
     separator[separator == output.temporaryFolder ? 1 : 0] = '\0';
-}
-
-// The temporary file beside `target`, or in the system's folder when null.
-static int makeTemporary(const char* target) {
-    if (!createTemporary(target, output.temporary, sizeof output.temporary)) return 0;
-    output.temporaryMade = true;
-    splitTemporary();
     return 1;
 }
 
 // The report is kept as it is, open, and rewritten once the listing is complete.
-static int keepInPlace(const char* target) {
+static int keepInPlace(ReportOutput& output, const char* target) {
     output.kept = keepToRewrite(target);
-    if (!output.kept) return 0;
-    if (makeTemporary(nullptr)) return 1;
+    if (output.kept == NO_KEPT_REPORT) return 0;
+    if (makeTemporary(output, nullptr)) return 1;
     releaseKept(output.kept);
-    output.kept = nullptr;
+    output.kept = NO_KEPT_REPORT;
     return 0;
 }
 
-int beginReportOutput(const char* target, const Platform& inner) {
-    output.inner = inner;
+int beginReportOutput(ReportOutput& output, const char* target, const Platform& below) {
+    output = ReportOutput();
+    output.kept = NO_KEPT_REPORT;
+    output.below = below;
     output.target = target;
-    output.device = nullptr;
-    output.kept = nullptr;
-    output.temporaryMade = false;
     if (!target) return 1;
     if (writtenInPlace(target)) {
-        output.device = inner.openReport(inner, target);
+        output.device = below.openReport(below, target);
         return output.device != nullptr;
     }
-    if (hasOtherNames(target) && keepInPlace(target)) return 1;
-    if (makeTemporary(target)) return 1;
+    if (hasOtherNames(target) && keepInPlace(output, target)) return 1;
+    if (makeTemporary(output, target)) return 1;
     // A folder the user may not write may still hold a report they may.
     int error = errno;
-    if (keepInPlace(target)) return 1;
+    if (keepInPlace(output, target)) return 1;
     errno = error;
     return 0;
 }
 
-ReportFile* openReportOutput(const char*) {
+static ReportOutput& outputOf(const Platform& self) {
+    return *static_cast<ReportOutput*>(self.context);
+}
+
+static ReportFile* outputOpenReport(const Platform& self, const char*) {
+    ReportOutput& output = outputOf(self);
     if (!output.target) return reinterpret_cast<ReportFile*>(stdout);
     ReportFile* device = output.device;
     output.device = nullptr;
@@ -77,67 +65,60 @@ ReportFile* openReportOutput(const char*) {
         errno = EINTR;
         return nullptr;
     }
-    return output.inner.openReport(output.inner, output.temporary);
+    return self.below->openReport(*self.below, output.temporary);
 }
 
-int writeReportOutput(ReportFile* file, const char* bytes, size_t length) {
-    if (output.temporaryMade && interruptRequested()) {
-        output.inner.closeReport(output.inner, file);
-        removeTemporary(output.temporary);
+static int outputWriteReport(const Platform& self, ReportFile* file, const char* bytes,
+                             size_t length) {
+    if (outputOf(self).temporaryMade && interruptRequested()) {
+        self.below->closeReport(*self.below, file);
+        removeTemporary(outputOf(self).temporary);
         exit(INTERRUPTED_STATUS);
     }
-    return output.inner.writeReport(output.inner, file, bytes, length);
+    return self.below->writeReport(*self.below, file, bytes, length);
 }
 
 // Standard output stays open for whatever follows; a failed flush still counts.
-int closeReportOutput(ReportFile* file) {
-    if (!output.target) return fflush(stdout) == 0 && !ferror(stdout);
-    return output.inner.closeReport(output.inner, file);
+static int outputCloseReport(const Platform& self, ReportFile* file) {
+    if (!outputOf(self).target) return fflush(stdout) == 0 && !ferror(stdout);
+    return self.below->closeReport(*self.below, file);
 }
 
-int finishReportOutput(bool complete) {
-    if (output.device) output.inner.closeReport(output.inner, output.device);
+int finishReportOutput(ReportOutput& output, bool complete) {
+    if (output.device) output.below.closeReport(output.below, output.device);
     output.device = nullptr;
     if (!output.temporaryMade) return 1;
     output.temporaryMade = false;
-    KeptReport* kept = output.kept;
-    output.kept = nullptr;
+    bool rewrite = output.kept != NO_KEPT_REPORT;
     bool placed = false;
-    if (kept && complete)
-        placed = rewriteFromTemporary(kept, output.temporary);
-    else if (kept)
-        releaseKept(kept);
+    if (rewrite && complete)
+        placed = rewriteFromTemporary(output.kept, output.temporary);
+    else if (rewrite)
+        releaseKept(output.kept);
     else if (complete)
         placed = replaceWithTemporary(output.temporary, output.target);
-    if (kept || !placed) removeTemporary(output.temporary);
+    output.kept = NO_KEPT_REPORT;
+    if (rewrite || !placed) removeTemporary(output.temporary);
     return placed || !complete;
 }
 
-// Whether the search of `folder` may meet the temporary file, and whether
-// `name` is it: a listing passes over the file being written.
-static bool holdsReportTemporary(const char* folder) {
-    return output.temporaryMade && samePath(folder, output.temporaryFolder);
-}
-
-static bool isReportTemporary(const char* name) {
-    return strcmp(name, output.temporaryName) == 0;
-}
-
+// Passes over the temporary file, in a search that may meet it.
 static int skipReport(const Platform& self, DirSearch* search, DirEntry* entry) {
-    const ReportHiding& state = *static_cast<const ReportHiding*>(self.context);
+    const ReportOutput& output = outputOf(self);
     int step = SEARCH_ENTRY;
-    while (step == SEARCH_ENTRY && state.searchMeetsReport && isReportTemporary(entry->name))
+    while (step == SEARCH_ENTRY && output.searchMeetsReport &&
+           strcmp(entry->name, output.temporaryName) == 0)
         step = findNext(*self.below, search, entry);
     return step;
 }
 
 static DirSearch* hidingFindFirst(const Platform& self, const SearchFolder& folder,
                                   SearchDetail detail, DirEntry* entry) {
-    ReportHiding& state = *static_cast<ReportHiding*>(self.context);
+    ReportOutput& output = outputOf(self);
     char real[sizeof output.temporaryFolder];
-    state.searchMeetsReport = detail == SEARCH_FULL &&
-                              self.below->realPath(*self.below, folder, real, sizeof real) &&
-                              holdsReportTemporary(real);
+    output.searchMeetsReport = detail == SEARCH_FULL && output.temporaryMade &&
+                               self.below->realPath(*self.below, folder, real, sizeof real) &&
+                               samePath(real, output.temporaryFolder);
     DirSearch* search = findFirst(*self.below, folder, detail, entry);
     int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
     if (search && step != SEARCH_ENTRY) {
@@ -154,10 +135,12 @@ static int hidingFindNext(const Platform& self, DirSearch* search, DirEntry* ent
     return step == SEARCH_ENTRY ? skipReport(self, search, entry) : step;
 }
 
-Platform reportHidingLayer(const Platform& below, ReportHiding& state) {
-    state.searchMeetsReport = false;
-    Platform layer = layerOver(below, &state);
+Platform reportOutputLayer(const Platform& below, ReportOutput& output) {
+    Platform layer = layerOver(below, &output);
     layer.findFirst = hidingFindFirst;
     layer.findNext = hidingFindNext;
+    layer.openReport = outputOpenReport;
+    layer.writeReport = outputWriteReport;
+    layer.closeReport = outputCloseReport;
     return layer;
 }

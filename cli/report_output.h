@@ -9,30 +9,35 @@
 #pragma once
 
 #include "platform.h"
+#include "report_files.h"
 
-// Readies the report for `target`, an absolute path, or for standard output
-// when it is null: opens a device, or makes the temporary file. `inner` opens,
-// writes and closes the files. Returns 1, or 0 with errno set when the report
-// cannot be written there.
-int beginReportOutput(const char* target, const Platform& inner);
+// One report's place: the target, and the temporary file or the device it is
+// written to until finishReportOutput.
+struct ReportOutput {
+    Platform below;     // opens, writes and closes the files
+    const char* target; // null: standard output
+    ReportFile* device; // written in place: open from the start until the engine takes it
+    KeptReport kept;    // rewritten in place from the temporary file once complete
+    bool temporaryMade;
+    char temporary[REAL_PATH_BUFFER];
+    char temporaryFolder[REAL_PATH_BUFFER];
+    const char* temporaryName;
+    bool searchMeetsReport; // the search in progress may meet the temporary file
+};
 
-// The platform's report entries for the engine; the name opened is the target's.
-ReportFile* openReportOutput(const char* name);
-int writeReportOutput(ReportFile* file, const char* bytes, size_t length);
-int closeReportOutput(ReportFile* file);
+// Readies `output` for `target`, an absolute path, or for standard output when
+// it is null: opens a device through `below`, or makes the temporary file.
+// Returns 1, or 0 with errno set when the report cannot be written there.
+int beginReportOutput(ReportOutput& output, const char* target, const Platform& below);
+
+// A layer over `below` that writes the engine's report (whatever name it
+// opens) to `output`, and whose searches pass over the report's temporary
+// file, so that a listing shows the report's folder as it was. The engine
+// searches one folder at a time on its own thread.
+Platform reportOutputLayer(const Platform& below, ReportOutput& output);
 
 // Puts the complete report in place of the target, or removes the temporary
 // file when `complete` is false; closes a device the engine never took.
 // Returns 1, or 0 with errno set when the report was complete but could not
 // replace the target.
-int finishReportOutput(bool complete);
-
-// Whether the search in progress may meet the temporary file: one listing's
-// searches, which the engine makes one at a time on its own thread.
-struct ReportHiding {
-    bool searchMeetsReport;
-};
-
-// A layer over `below` whose searches pass over the report's temporary file,
-// so that a listing shows the report's folder as it was.
-Platform reportHidingLayer(const Platform& below, ReportHiding& state);
+int finishReportOutput(ReportOutput& output, bool complete);

@@ -6,6 +6,15 @@
 
 #include "platform.h"
 
+struct CalendarTime {
+    int year;
+    int month;
+    int day;
+    int hour;
+    int minute;
+    int second;
+};
+
 // The file time that stands for "unknown": beyond the calendar's range. Read
 // as a signed count it is also the last tick before 1601: a file written at
 // exactly that instant is taken for one whose time is unknown.

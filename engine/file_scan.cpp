@@ -4,11 +4,15 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "calendar.h"
 #include "listing_summary.h"
 #include "text.h"
 
-void splitFileName(char* fileName, FileEntry& file) {
+// Splits `fileName` in place at its last '.': the name before it, the type
+// after it; without a '.' the whole is the name and the type is empty.
+static void splitFileName(char* fileName, FileEntry& file) {
     char* dot = strrchr(fileName, '.');
     file.name = fileName;
     if (!dot) {
@@ -29,15 +33,12 @@ static void noteDetailsUnknown(DialogHandle dialog, ListingJob& job, const DirEn
 }
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
-    size_t folderLength = strlen(job.currentPath);
     if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
         if (reason) *reason = ENAMETOOLONG;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     // A scan that starts the array over starts its texts over too.
     if (job.fileCount == 0) rewindArena(job.fileTexts);
-    const char* storedFolder = storeText(job.fileTexts, job.currentPath, folderLength);
-    if (!storedFolder) return RESULT_OUT_OF_MEMORY;
     DirEntry entry;
     const Platform& platform = *job.platform;
     SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
@@ -59,7 +60,6 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
         }
         FileEntry& file = job.files[job.fileCount];
         splitFileName(fileName, file);
-        file.folder = storedFolder;
         file.sizeHigh = entry.sizeHigh;
         file.sizeLow = entry.sizeLow;
         file.attributes = entry.attributes;
@@ -67,9 +67,7 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
             file.attributes |= DETAILS_UNKNOWN;
             noteDetailsUnknown(dialog, job, entry);
         }
-        file.lastAccess = entry.lastAccess;
         file.lastWrite = entry.lastWrite;
-        file.depth = job.depth;
         int32_t nameLength = static_cast<int32_t>(platform.textColumns(platform, file.name));
         if (nameLength > job.widestName) job.widestName = nameLength;
         ++job.fileCount;
@@ -103,7 +101,7 @@ static int64_t writeTime(const FileEntry& e) {
 
 // Names that agree but for case go by type, then byte by byte, then by what
 // their rows show besides: the same files come in the same order from any disk.
-int compareByName(const void* a, const void* b) {
+static int compareByName(const void* a, const void* b) {
     const FileEntry& x = asFile(a);
     const FileEntry& y = asFile(b);
     int order = compareIgnoringCase(x.name, y.name);
@@ -115,12 +113,12 @@ int compareByName(const void* a, const void* b) {
     return order;
 }
 
-int compareByType(const void* a, const void* b) {
+static int compareByType(const void* a, const void* b) {
     int order = compareBytes(asFile(a).type, asFile(b).type);
     return order != 0 ? order : compareByName(a, b);
 }
 
-int compareByLength(const void* a, const void* b) {
+static int compareByLength(const void* a, const void* b) {
     int order = ordered(fileLength(asFile(a)), fileLength(asFile(b)));
     return order != 0 ? order : compareByName(a, b);
 }
@@ -154,14 +152,6 @@ static void applyOrder(FileEntry* files, FileEntry** order, int32_t count) {
             files[place] = *source;
             place = static_cast<int32_t>(source - files);
         }
-    }
-}
-
-static void reverseFiles(FileEntry* files, int32_t count) {
-    for (int32_t i = 0, j = count - 1; i < j; ++i, --j) {
-        FileEntry held = files[i];
-        files[i] = files[j];
-        files[j] = held;
     }
 }
 
@@ -202,5 +192,5 @@ void sortFiles(ListingJob& job) {
         if (job.fileCount > 1) sortRecords(job.files, job.fileCount, order);
         break;
     }
-    if (job.options & SORT_REVERSED) reverseFiles(job.files, job.fileCount);
+    if (job.options & SORT_REVERSED) std::reverse(job.files, job.files + job.fileCount);
 }

@@ -19,16 +19,6 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
 // SORT_REVERSED then reverses whichever order that is.
 void sortFiles(ListingJob& job);
 
-// Three-way comparisons for qsort: negative, zero or positive. Each is a total
-// order of what the rows show: ties of the type, length and time go by name,
-// and names that agree but for case by type, then byte by byte.
-int compareByName(const void* a, const void* b);
-int compareByType(const void* a, const void* b);
-int compareByLength(const void* a, const void* b);
-// By last write, oldest first, times before 1601 included.
+// The order of -s time, for qsort: by last write, oldest first, times before
+// 1601 included; a total order of what the rows show, ties going by name.
 int compareByTime(const void* a, const void* b);
-
-// Splits `fileName` in place at its last '.': file.name is what comes before
-// it, file.type what follows; without a '.' the whole is the name and the
-// type is empty.
-void splitFileName(char* fileName, FileEntry& file);

@@ -110,7 +110,7 @@ static int pathOrder(const char* a, const char* b) {
     return order != 0 ? order : compareBytes(a, b);
 }
 
-int compareFolderPaths(const void* a, const void* b) {
+static int compareFolderPaths(const void* a, const void* b) {
     const FolderEntry& x = *static_cast<const FolderEntry*>(a);
     const FolderEntry& y = *static_cast<const FolderEntry*>(b);
     // Siblings share one copy of their parent's path: past it, their names decide.

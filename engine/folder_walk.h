@@ -19,9 +19,6 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason = nullptr)
 // Orders all folderCount records by full path, case-insensitively.
 void sortFolders(ListingJob& job);
 
-// Three-way comparison of two FolderEntry records by full path, for qsort.
-int compareFolderPaths(const void* a, const void* b);
-
 // The full path of a folder record into a buffer of `capacity` bytes.
 // Returns 1, or 0 when it does not fit (the buffer is then empty).
 int folderFullPath(const FolderEntry& folder, char* target, size_t capacity);

@@ -78,18 +78,14 @@ struct FileTime {
 
 // The texts of both records live in the job's arenas: a file's name and type
 // are the two halves of one copy of its name, split at the last '.'; the
-// files of one folder share one copy of its path, the subfolders of one
-// folder one copy of theirs.
+// subfolders of one folder share one copy of its path.
 struct FileEntry {
     const char* name;
-    const char* folder;
     const char* type;
     uint32_t sizeHigh;
     uint32_t sizeLow;
     uint32_t attributes;
-    FileTime lastAccess;
     FileTime lastWrite;
-    int32_t depth;
 };
 
 struct FolderEntry {

@@ -9,7 +9,9 @@
 #include "report.h"
 #include "text.h"
 
-int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEntry& folder) {
+// The record of the selected folder itself, its texts stored in `texts`: split
+// at its last separator, a root or drive having an empty parent and itself as name.
+static int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEntry& folder) {
     const char* separator = strrchr(path, PATH_SEPARATOR);
     folder.depth = 0;
     folder.readError = 0;

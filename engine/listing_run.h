@@ -16,8 +16,3 @@
 // and nothing was done.
 int32_t runListing(DialogHandle dialog, const Platform& platform, const char* path,
                    ListingOptions options, struct ListingSummary& summary);
-
-// The record of the selected folder itself, its texts stored in `texts`:
-// split at its last separator, a root or drive having an empty parent and
-// itself as name. Returns 1, or -2 when the texts could not be stored.
-int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEntry& folder);

@@ -16,22 +16,25 @@ typedef void* DialogHandle;
 // Attribute bit of a folder, as the directory search reports it.
 enum { FOLDER_ATTRIBUTE = 16 };
 
-// One entry of a directory search: the name the report shows beside the name
-// the system knows it by, and, for a folder a listing's walk found, the node by
-// which the system's layer opens it.
-struct DirEntry {
-    char name[PATH_BUFFER];
-    char realName[PATH_BUFFER];
-    uint32_t node;
+// What a search tells of an entry besides its names.
+struct EntryDetails {
     uint32_t attributes;
     uint32_t sizeHigh;
     uint32_t sizeLow;
-    FileTime lastAccess;
     FileTime lastWrite;
     // 0, or the system's reason (an errno value) why the entry was listed but
     // its length and times could not be read: they are then unknown; for a
     // folder, why it cannot be searched.
-    int detailsError;
+    int32_t detailsError;
+};
+
+// One entry of a directory search: the name the report shows beside the name
+// the system knows it by, and, for a folder a listing's walk found, the node by
+// which the system's layer opens it.
+struct DirEntry : EntryDetails {
+    char name[PATH_BUFFER];
+    char realName[PATH_BUFFER];
+    uint32_t node;
 };
 
 // What a search must fill in: the walk needs only names and the folder bit,
@@ -57,15 +60,6 @@ struct SearchFolder {
     ListingState* listing;
     uint32_t node;
     const char* path;
-};
-
-struct CalendarTime {
-    int year;
-    int month;
-    int day;
-    int hour;
-    int minute;
-    int second;
 };
 
 // A message for the user: `text` and `caption` are the system's own Windows-1252
@@ -136,8 +130,6 @@ struct Platform {
     int (*findNext)(const Platform& self, DirSearch* search, DirEntry* entry);
     void (*findClose)(const Platform& self, DirSearch* search);
 
-    // Returns 1 with the UTC calendar fields, 0 when the time is out of range.
-    int (*fileTimeToCalendar)(const Platform& self, FileTime time, CalendarTime* calendar);
     // The columns a name takes in the report, for widths and padding.
     size_t (*textColumns)(const Platform& self, const char* text);
     // The characters of a shown name or path: what the limits of 255 and 259 count.

@@ -52,15 +52,6 @@ struct KeptEntry {
     uint8_t examined;
 };
 
-struct KeptDetails {
-    uint32_t attributes;
-    uint32_t sizeHigh;
-    uint32_t sizeLow;
-    FileTime lastAccess;
-    FileTime lastWrite;
-    int32_t error;
-};
-
 // The folders one thread holds open: the selected folder and those below it
 // down to the last one it opened. The next folder, in the report's order, is
 // mostly below one of them.
@@ -186,18 +177,23 @@ static int openBelow(int parent, const char* name) {
     return openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
+// Puts in `line` the nodes from `index` up to the selected folder. Returns
+// their count, or 0 with errno ENAMETOOLONG when they are more than OPEN_DEPTH.
+static int lineOf(const ListingState& listing, uint32_t index, uint32_t* line) {
+    int depth = 0;
+    for (uint32_t at = index; at != 0; at = listing.nodes[at].parent) {
+        if (depth == OPEN_DEPTH) return errno = ENAMETOOLONG, 0;
+        line[depth++] = at;
+    }
+    return depth;
+}
+
 // Opens folder `index` by its name below the deepest folder above it that
 // `chain` holds, opening those between the same way and holding them too.
 static int openInChain(const ListingState& listing, OpenChain& chain, uint32_t index) {
     uint32_t line[OPEN_DEPTH];
-    int depth = 0;
-    for (uint32_t at = index; at != 0; at = listing.nodes[at].parent) {
-        if (depth == OPEN_DEPTH) {
-            errno = ENAMETOOLONG;
-            return -1;
-        }
-        line[depth++] = at;
-    }
+    int depth = lineOf(listing, index, line);
+    if (depth == 0) return -1;
     int held = 0;
     while (held < chain.count && held < depth - 1 && chain.nodes[held] == line[depth - 1 - held])
         ++held;
@@ -250,19 +246,18 @@ static bool linksCountFolders(int descriptor) {
 
 // Only the fields an entry holds are asked for, which spares a network file
 // system the others.
-enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME };
+enum { ENTRY_FIELDS = STATX_TYPE | STATX_SIZE | STATX_MTIME };
 
 // Examines `name` in the folder. Returns 0 when it vanished before it could be
 // looked at; the search then passes over it.
-static int examine(int folder, const char* name, KeptDetails& details, unsigned char& kind) {
+static int examine(int folder, const char* name, EntryDetails& details, unsigned char& kind) {
     struct statx info;
-    details = KeptDetails();
+    details = EntryDetails();
     if (statx(folder, name, AT_SYMLINK_NOFOLLOW, ENTRY_FIELDS, &info) != 0) {
         if (errno == ENOENT) return 0;
         // Listed but not examinable (a folder without search permission): kept,
         // with an unknown length and time rather than made-up ones.
-        details.error = errno;
-        details.lastAccess = UNKNOWN_FILE_TIME;
+        details.detailsError = errno;
         details.lastWrite = UNKNOWN_FILE_TIME;
         return 1;
     }
@@ -271,7 +266,6 @@ static int examine(int folder, const char* name, KeptDetails& details, unsigned 
     uint64_t size = S_ISREG(info.stx_mode) || S_ISLNK(info.stx_mode) ? info.stx_size : 0;
     details.sizeHigh = static_cast<uint32_t>(size >> 32);
     details.sizeLow = static_cast<uint32_t>(size);
-    details.lastAccess = fileTimeFromUnix(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
     details.lastWrite = fileTimeFromUnix(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
     return 1;
 }
@@ -291,34 +285,31 @@ static const struct dirent64* readRecord(int descriptor, char* buffer, size_t& u
     return record;
 }
 
-// What a subfolder's link count tells, asked only where it is on the same device.
+// What subfolder `child` tells of itself, asked only where it counts: with -x,
+// whether it is a mount point, on another device than `parent`; on the same
+// device, where link counts count folders, whether it holds none.
 static void learnSubfolder(ListingState& listing, uint32_t parent, int folder, const char* name,
                            uint32_t child) {
-    if (!listing.nodes[parent].linksCountFolders) return;
-    struct stat info;
-    if (fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_dev != listing.nodes[parent].device)
-        return;
+    const FolderNode& above = listing.nodes[parent];
     FolderNode& node = listing.nodes[child];
-    node.deviceKnown = true;
-    node.device = info.st_dev;
-    node.linksCountFolders = true;
-    node.withoutFolders = info.st_nlink == 2;
-}
-
-// With -x, whether subfolder `child` is a mount point, on another device than `parent`.
-static void noteOtherDevice(ListingState& listing, uint32_t parent, int folder, const char* name,
-                            uint32_t child) {
     struct stat info;
-    if (listing.oneFileSystem && fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        info.st_dev != listing.nodes[parent].device)
-        listing.nodes[child].otherDevice = true;
+    if (!(listing.oneFileSystem || above.linksCountFolders) ||
+        fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (info.st_dev != above.device) {
+        node.otherDevice = listing.oneFileSystem;
+    } else if (above.linksCountFolders && S_ISDIR(info.st_mode)) {
+        node.deviceKnown = true;
+        node.device = info.st_dev;
+        node.linksCountFolders = true;
+        node.withoutFolders = info.st_nlink == 2;
+    }
 }
 
 // Keeps one entry of folder `parent`, with a node when it is a folder.
 static bool keepEntry(ListingState& listing, uint32_t parent, int folder, const char* name,
                       unsigned char kind) {
-    KeptDetails details;
+    EntryDetails details;
     bool examined = kind == DT_UNKNOWN && !isDotEntry(name);
     if (examined && !examine(folder, name, details, kind)) return true;
     size_t length = strlen(name);
@@ -332,7 +323,6 @@ static bool keepEntry(ListingState& listing, uint32_t parent, int folder, const 
         header.node = addNode(listing, parent, static_cast<uint32_t>(at + sizeof header));
         if (!header.node) return false;
         learnSubfolder(listing, parent, folder, name, header.node);
-        noteOtherDevice(listing, parent, folder, name, header.node);
     }
     memcpy(listing.bytes + at, &header, sizeof header);
     listing.used += size;
@@ -380,12 +370,12 @@ static bool readIntoNode(ListingState& listing, uint32_t index, int folder) {
 // search of files needs what the folder did not tell. Returns 0 for an entry
 // that vanished.
 static int fillEntry(DirSearch* search, const char* name, unsigned char kind,
-                     const KeptDetails* kept, uint32_t node, DirEntry* entry) {
+                     const EntryDetails* kept, uint32_t node, DirEntry* entry) {
     size_t length = strnlen(name, NAME_MAX);
     memcpy(entry->name, name, length + 1);
     memcpy(entry->realName, name, length + 1);
     entry->node = node;
-    KeptDetails details = KeptDetails();
+    EntryDetails details = EntryDetails();
     bool needed = search->detail == SEARCH_FULL ? kind != DT_DIR : kind == DT_UNKNOWN;
     if (kept) {
         details = *kept;
@@ -394,19 +384,13 @@ static int fillEntry(DirSearch* search, const char* name, unsigned char kind,
         if (!examine(search->descriptor, name, details, kind)) return 0;
     }
     if (kind == DT_DIR || isDotEntry(name)) details.attributes = FOLDER_ATTRIBUTE;
-    entry->attributes = details.attributes;
-    entry->sizeHigh = details.sizeHigh;
-    entry->sizeLow = details.sizeLow;
-    entry->lastAccess = details.lastAccess;
-    entry->lastWrite = details.lastWrite;
-    entry->detailsError = details.error;
+    static_cast<EntryDetails&>(*entry) = details;
     if (node && search->detail == SEARCH_KINDS_ONLY && search->listing->nodes[node].otherDevice)
         entry->detailsError = EXDEV;
     return 1;
 }
 
-// The next entry of the search: a SearchStep.
-static int nextEntry(DirSearch* search, DirEntry* entry) {
+static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
     for (;;) {
         int filled;
         if (search->kept) {
@@ -415,7 +399,7 @@ static int nextEntry(DirSearch* search, DirEntry* entry) {
             KeptEntry header;
             memcpy(&header, bytes, sizeof header);
             const char* name = bytes + sizeof header;
-            KeptDetails details;
+            EntryDetails details;
             if (header.examined) memcpy(&details, name + header.nameLength + 1, sizeof details);
             search->at += static_cast<uint32_t>(sizeof header + header.nameLength + 1 +
                                                 (header.examined ? sizeof details : 0));
@@ -457,7 +441,7 @@ static bool startSearch(DirSearch* search) {
     return search->buffer != nullptr;
 }
 
-static void closeSearch(DirSearch* search) {
+static void posixFindClose(const Platform&, DirSearch* search) {
     if (search->descriptor >= 0) close(search->descriptor);
     free(search->buffer);
     free(search);
@@ -465,17 +449,14 @@ static void closeSearch(DirSearch* search) {
 
 // The one entry of a search that reads nothing: the folder itself.
 static DirSearch* dotAlone(DirSearch* search, DirEntry* entry) {
-    *entry = DirEntry();
-    copyText(entry->name, sizeof entry->name, ".");
-    copyText(entry->realName, sizeof entry->realName, ".");
-    entry->attributes = FOLDER_ATTRIBUTE;
+    dotEntry(entry);
     search->kept = true;
     search->at = search->end = 0;
     return search;
 }
 
-static DirSearch* posixFindFirst(const Platform&, const SearchFolder& folder, SearchDetail detail,
-                                 DirEntry* entry) {
+static DirSearch* posixFindFirst(const Platform& self, const SearchFolder& folder,
+                                 SearchDetail detail, DirEntry* entry) {
     DirSearch* search = static_cast<DirSearch*>(calloc(1, sizeof(DirSearch)));
     if (!search) return nullptr;
     search->listing = folder.node ? folder.listing : nullptr;
@@ -488,26 +469,14 @@ static DirSearch* posixFindFirst(const Platform&, const SearchFolder& folder, Se
         search->listing->nodes[folder.node].withoutFolders)
         return dotAlone(search, entry);
     errno = 0;
-    int step = startSearch(search) ? nextEntry(search, entry) : SEARCH_ERROR;
+    int step = startSearch(search) ? posixFindNext(self, search, entry) : SEARCH_ERROR;
     if (step == SEARCH_ENTRY) return search;
     // The end of a folder that has not even "." is an empty folder; an error is not.
     if (step == SEARCH_END) return dotAlone(search, entry);
     int reason = errno ? errno : EIO;
-    closeSearch(search);
+    posixFindClose(self, search);
     errno = reason;
     return nullptr;
-}
-
-static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
-    return nextEntry(search, entry);
-}
-
-static void posixFindClose(const Platform&, DirSearch* search) {
-    closeSearch(search);
-}
-
-static int posixShowName(const Platform&, const char* real, char* shown, size_t capacity) {
-    return copyText(shown, capacity, real);
 }
 
 // The real path of a node: the selected folder's path, then the names down.
@@ -515,10 +484,8 @@ static int posixRealPath(const Platform&, const SearchFolder& folder, char* out,
     if (!folder.listing || !folder.node) return copyText(out, capacity, folder.path);
     const ListingState& listing = *folder.listing;
     uint32_t line[OPEN_DEPTH];
-    int depth = 0;
-    for (uint32_t at = folder.node; at != 0 && depth < OPEN_DEPTH; at = listing.nodes[at].parent)
-        line[depth++] = at;
-    int fits = copyText(out, capacity, "");
+    int depth = lineOf(listing, folder.node, line);
+    int fits = depth > 0 && copyText(out, capacity, "");
     while (fits && depth > 0) {
         const char* name = listing.bytes + listing.nodes[line[--depth]].name;
         if (out[0] && strcmp(out, "/") != 0) fits = appendText(out, capacity, "/", 1);
@@ -527,31 +494,20 @@ static int posixRealPath(const Platform&, const SearchFolder& folder, char* out,
     return fits;
 }
 
-static int posixFileTimeToCalendar(const Platform&, FileTime time, CalendarTime* calendar) {
-    return calendarFromFileTime(time, calendar);
-}
-
 static void posixShowMessage(const Platform&, DialogHandle, const UserMessage& message,
                              int reason) {
-    if (reason)
-        fprintf(stderr, "%s: %s: %s\n", message.caption, message.text, strerror(reason));
-    else
-        fprintf(stderr, "%s: %s\n", message.caption, message.text);
+    fprintf(stderr, "%s: %s%s%s\n", message.caption, message.text, reason ? ": " : "",
+            reason ? strerror(reason) : "");
 }
 
 static void posixEndDialog(const Platform&, DialogHandle, int) {}
 
-static void posixNoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*,
-                                const char*, int) {}
-
-static void posixExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
-
 const Platform systemPlatform = {
-    nullptr,           nullptr,          posixBeginListing, posixEndListing,
-    posixShowName,     posixRealPath,    posixFindFirst,    posixFindNext,
-    posixFindClose,    posixFileTimeToCalendar, runtimeTextColumns, runtimeTextColumns, posixShowMessage,
-    posixEndDialog,    posixNoteIncomplete, runtimeReallocate, stdioOpenReport,
-    stdioWriteReport,  stdioCloseReport, posixExpectSearches,
+    nullptr,          nullptr,          posixBeginListing,  posixEndListing,
+    runtimeShowName,  posixRealPath,    posixFindFirst,     posixFindNext,
+    posixFindClose,   runtimeTextColumns, runtimeTextColumns, posixShowMessage,
+    posixEndDialog,   runtimeNoteIncomplete, runtimeReallocate, stdioOpenReport,
+    stdioWriteReport, stdioCloseReport, runtimeExpectSearches,
 };
 
 // Appends the components of `path` to the absolute path in `work`, resolving

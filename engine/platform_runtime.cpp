@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "text.h"
+
 void* runtimeReallocate(const Platform&, void* block, size_t bytes) {
     if (bytes == 0) {
         free(block);
@@ -14,6 +16,22 @@ void* runtimeReallocate(const Platform&, void* block, size_t bytes) {
 
 size_t runtimeTextColumns(const Platform&, const char* text) {
     return strlen(text);
+}
+
+int runtimeShowName(const Platform&, const char* real, char* shown, size_t capacity) {
+    return copyText(shown, capacity, real);
+}
+
+void runtimeNoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*, const char*,
+                           int) {}
+
+void runtimeExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
+
+void dotEntry(DirEntry* entry) {
+    *entry = DirEntry();
+    copyText(entry->name, sizeof entry->name, ".");
+    copyText(entry->realName, sizeof entry->realName, ".");
+    entry->attributes = FOLDER_ATTRIBUTE;
 }
 
 // Binary mode: the writer puts CR LF itself, so every platform writes the same bytes.

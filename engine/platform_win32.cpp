@@ -28,11 +28,6 @@ static int win32BeginListing(const Platform&, const char*, ListingOptions, Listi
 
 static void win32EndListing(const Platform&, ListingState*) {}
 
-// ANSI names are the system's own: shown as they are.
-static int win32ShowName(const Platform&, const char* real, char* shown, size_t capacity) {
-    return copyText(shown, capacity, real);
-}
-
 static int win32RealPath(const Platform&, const SearchFolder& folder, char* out,
                          size_t capacity) {
     return copyText(out, capacity, folder.path);
@@ -86,12 +81,9 @@ static bool ansiName(const wchar_t* wide, char* name, size_t capacity) {
 // one (a volume that keeps no short names) no ANSI path reaches the folder: it
 // is a folder that cannot be read.
 static void fillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
-    entry->attributes = listedAttributes(data.dwFileAttributes, data.dwReserved0);
-    entry->detailsError = 0;
-    entry->sizeHigh = data.nFileSizeHigh;
-    entry->sizeLow = data.nFileSizeLow;
-    entry->lastAccess = fromFiletime(data.ftLastAccessTime);
-    entry->lastWrite = fromFiletime(data.ftLastWriteTime);
+    static_cast<EntryDetails&>(*entry) = {listedAttributes(data.dwFileAttributes, data.dwReserved0),
+                                          data.nFileSizeHigh, data.nFileSizeLow,
+                                          fromFiletime(data.ftLastWriteTime), 0};
     entry->node = 0;
     bool reaches = ansiName(data.cFileName, entry->name, sizeof entry->name);
     if (!reaches && (entry->attributes & FOLDER_ATTRIBUTE)) {
@@ -140,10 +132,7 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
     }
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND && isEmptyFolder(folder)) {
-        *entry = DirEntry();
-        copyText(entry->name, sizeof entry->name, ".");
-        copyText(entry->realName, sizeof entry->realName, ".");
-        entry->attributes = FOLDER_ATTRIBUTE;
+        dotEntry(entry);
         return search;
     }
     free(search);
@@ -172,19 +161,6 @@ static void win32FindClose(const Platform&, DirSearch* search) {
     free(search);
 }
 
-static int win32FileTimeToCalendar(const Platform&, FileTime time, CalendarTime* calendar) {
-    FILETIME fileTime = {time.low, time.high};
-    SYSTEMTIME system;
-    if (!FileTimeToSystemTime(&fileTime, &system)) return 0;
-    calendar->year = system.wYear;
-    calendar->month = system.wMonth;
-    calendar->day = system.wDay;
-    calendar->hour = system.wHour;
-    calendar->minute = system.wMinute;
-    calendar->second = system.wSecond;
-    return 1;
-}
-
 // The box tells the system's own text; the reason is for the command line.
 static void win32ShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
                              int) {
@@ -195,17 +171,12 @@ static void win32EndDialog(const Platform&, DialogHandle owner, int result) {
     EndDialog(static_cast<HWND>(owner), result);
 }
 
-static void win32NoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const char*,
-                                const char*, int) {}
-
-static void win32ExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
-
 const Platform systemPlatform = {
     nullptr,          nullptr,          win32BeginListing,  win32EndListing,
-    win32ShowName,    win32RealPath,    win32FindFirst,     win32FindNext,
-    win32FindClose,   win32FileTimeToCalendar, runtimeTextColumns, runtimeTextColumns, win32ShowMessage,
-    win32EndDialog,   win32NoteIncomplete, runtimeReallocate, stdioOpenReport,
-    stdioWriteReport, stdioCloseReport, win32ExpectSearches,
+    runtimeShowName,  win32RealPath,    win32FindFirst,     win32FindNext,
+    win32FindClose,   runtimeTextColumns, runtimeTextColumns, win32ShowMessage,
+    win32EndDialog,   runtimeNoteIncomplete, runtimeReallocate, stdioOpenReport,
+    stdioWriteReport, stdioCloseReport, runtimeExpectSearches,
 };
 
 int fullPath(const char* path, char* out, size_t capacity) {

@@ -3,6 +3,9 @@
 #include <errno.h>
 #include <string.h>
 
+#include <charconv>
+
+#include "calendar.h"
 #include "file_scan.h"
 #include "folder_walk.h"
 #include "listing_summary.h"
@@ -41,8 +44,8 @@ static void putText(ReportWriter& report, const char* text) {
 
 // Names and paths: a control character would break its line or its columns,
 // so each is written as '?'.
-static void putName(ReportWriter& report, const char* name, size_t length) {
-    while (length > 0) {
+static void putName(ReportWriter& report, const char* name) {
+    for (size_t length = strlen(name); length > 0;) {
         size_t taken = room(report, length);
         char* out = report.buffer + report.used;
         for (size_t i = 0; i < taken; ++i) {
@@ -53,10 +56,6 @@ static void putName(ReportWriter& report, const char* name, size_t length) {
         name += taken;
         length -= taken;
     }
-}
-
-static void putPath(ReportWriter& report, const char* path) {
-    putName(report, path, strlen(path));
 }
 
 static void putLineEnds(ReportWriter& report, int count) {
@@ -71,31 +70,18 @@ static void putRepeated(ReportWriter& report, const char* piece, size_t length, 
 
 // Padding goes in as whole runs of spaces, not a call per space.
 static void putSpaces(ReportWriter& report, int64_t count) {
-    while (count > 0) {
-        size_t taken = room(report, static_cast<size_t>(count));
-        memset(report.buffer + report.used, ' ', taken);
-        report.used += taken;
-        count -= static_cast<int64_t>(taken);
-    }
-}
-
-// Writes the decimal digits of `value` so that they end at `end` (20 at most);
-// returns where they start.
-static char* digitsBefore(char* end, uint64_t value) {
-    do {
-        *--end = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    return end;
+    static const char SPACES[] = "                                "; // 32
+    for (; count > 0; count -= 32)
+        put(report, SPACES, count < 32 ? static_cast<size_t>(count) : 32);
 }
 
 // Decimal digits of `value`, right-aligned with spaces in at least `width` characters.
 static void putNumber(ReportWriter& report, uint64_t value, int width) {
     char digits[24];
-    char* start = digitsBefore(digits + sizeof digits, value);
-    size_t count = static_cast<size_t>(digits + sizeof digits - start);
+    char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    size_t count = static_cast<size_t>(end - digits);
     putSpaces(report, width - static_cast<int64_t>(count));
-    put(report, start, count);
+    put(report, digits, count);
 }
 
 static char* twoDigits(char* text, int value) {
@@ -109,20 +95,16 @@ static char* twoDigits(char* text, int value) {
 // whole, then put once.
 static void putLastWrite(ReportWriter& report, FileTime time) {
     CalendarTime c;
-    if (!report.platform->fileTimeToCalendar(*report.platform, time, &c)) {
+    if (!calendarFromFileTime(time, &c)) {
         putText(report, "--/--/---- --:--:--");
         return;
     }
-    char year[24];
-    char* yearStart = digitsBefore(year + sizeof year, static_cast<uint64_t>(c.year));
-    size_t yearLength = static_cast<size_t>(year + sizeof year - yearStart);
     char text[48];
     char* end = twoDigits(text, c.day);
     *end++ = '/';
     end = twoDigits(end, c.month);
     *end++ = '/';
-    memcpy(end, yearStart, yearLength);
-    end += yearLength;
+    end = std::to_chars(end, text + sizeof text, c.year).ptr;
     *end++ = ' ';
     end = twoDigits(end, c.hour);
     *end++ = ':';
@@ -132,15 +114,16 @@ static void putLastWrite(ReportWriter& report, FileTime time) {
     put(report, text, static_cast<size_t>(end - text));
 }
 
-void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
-                  int32_t levels) {
+// One file row with `levels` indentations, "\r\n" included.
+static void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
+                         int32_t levels) {
     const Platform& platform = *job.platform;
     putRepeated(report, "... ", 4, levels);
     if (job.options & SHOW_TYPE) {
-        putName(report, file.type, strlen(file.type));
+        putName(report, file.type);
         putSpaces(report, 6 - static_cast<int64_t>(platform.textColumns(platform, file.type)));
     }
-    putName(report, file.name, strlen(file.name));
+    putName(report, file.name);
     putSpaces(report,
               job.widestName - static_cast<int64_t>(platform.textColumns(platform, file.name)));
     put(report, "  ", 2);
@@ -168,16 +151,21 @@ static void putHeaderTitles(ReportWriter& report, const ListingJob& job, const c
     putLineEnds(report, 2);
 }
 
+// Tells the user why there is no report, and marks the dialog to end.
+static int32_t reportFailure(DialogHandle dialog, const Platform& platform,
+                             const UserMessage& message, int reason) {
+    platform.showMessage(platform, dialog, message, reason);
+    platform.endDialog(platform, dialog, 0);
+    return RESULT_CANNOT_OPEN_REPORT;
+}
+
 static int32_t openReport(DialogHandle dialog, const Platform& platform, ReportWriter& report) {
     report.platform = &platform;
     report.used = 0;
     report.failed = false;
     report.failure = 0;
     report.file = platform.openReport(platform, REPORT_FILE_NAME);
-    if (report.file) return 0;
-    platform.showMessage(platform, dialog, CANNOT_OPEN_REPORT, errno);
-    platform.endDialog(platform, dialog, 0);
-    return RESULT_CANNOT_OPEN_REPORT;
+    return report.file ? 0 : reportFailure(dialog, platform, CANNOT_OPEN_REPORT, errno);
 }
 
 // A report that could not be written whole is a failure, not a listing.
@@ -187,16 +175,8 @@ static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
     bool closed = platform.closeReport(platform, report.file);
     int closeFailure = errno;
     if (closed && !report.failed) return 0;
-    platform.showMessage(platform, dialog, CANNOT_WRITE_REPORT,
+    return reportFailure(dialog, platform, CANNOT_WRITE_REPORT,
                          report.failed ? report.failure : closeFailure);
-    platform.endDialog(platform, dialog, 0);
-    return RESULT_CANNOT_OPEN_REPORT;
-}
-
-static int32_t reportOutOfMemory(DialogHandle dialog, const Platform& platform) {
-    platform.showMessage(platform, dialog, OUT_OF_MEMORY, 0);
-    platform.endDialog(platform, dialog, 0);
-    return RESULT_CANNOT_OPEN_REPORT;
 }
 
 // An empty line, then "<label><count>" and an empty line: how every report and section ends.
@@ -214,7 +194,7 @@ static int32_t writeReport(DialogHandle dialog, ListingJob& job,
     const Platform& platform = *job.platform;
     ReportWriter* report =
         static_cast<ReportWriter*>(platform.reallocate(platform, nullptr, sizeof(ReportWriter)));
-    if (!report) return reportOutOfMemory(dialog, platform);
+    if (!report) return reportFailure(dialog, platform, OUT_OF_MEMORY, 0);
     int32_t result = openReport(dialog, platform, *report);
     if (result == 0) {
         writeBody(dialog, job, *report);
@@ -234,7 +214,7 @@ static void putLoneLine(ReportWriter& report, const char* text) {
 static void putFlatHeading(ReportWriter& report, const ListingJob& job) {
     putText(report, "Elenco dei file contenuti in");
     putLineEnds(report, 1);
-    putPath(report, job.currentPath);
+    putName(report, job.currentPath);
     putLineEnds(report, 2);
     putHeaderTitles(report, job, " lunghezza", " ultima modifica");
 }
@@ -256,23 +236,20 @@ int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead) {
     return writeReport(dialog, job, folderRead ? writeFlatBody : writeUnreadableFlatBody);
 }
 
-int32_t writeFolderSection(ReportWriter& report, ListingJob& job) {
-    if (job.fileCount == 0) {
-        putLoneLine(report, "Nessun file");
-        return 0;
-    }
+// The section of one folder: its files, or "Nessun file".
+static void writeFolderSection(ReportWriter& report, ListingJob& job) {
+    if (job.fileCount == 0) return putLoneLine(report, "Nessun file");
     putLineEnds(report, 1);
     putRepeated(report, "    ", 4, job.depth);
     putHeaderTitles(report, job, "   lunghezza", "  ultima modifica");
     for (int32_t i = 0; i < job.fileCount; ++i)
         writeFileRow(report, job, job.files[i], job.depth);
     putTotal(report, "Totale files  ", job.fileCount);
-    return 0;
 }
 
 static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& report) {
     putText(report, "Elenco delle cartelle e file contenuti in ");
-    putPath(report, job.currentPath);
+    putName(report, job.currentPath);
     putLineEnds(report, 2);
     const Platform& platform = *job.platform;
     platform.expectSearches(platform, job.listing, job.folders, job.folderCount);
@@ -280,7 +257,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
     for (int32_t i = 0; i < job.folderCount; ++i) {
         const FolderEntry& folder = job.folders[i];
         folderFullPath(folder, job.currentPath, sizeof job.currentPath);
-        putPath(report, job.currentPath);
+        putName(report, job.currentPath);
         putLineEnds(report, 1);
         job.fileCount = 0;
         job.depth = folder.depth;
@@ -300,7 +277,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         }
         if (scanned == RESULT_OUT_OF_MEMORY && !memoryReported) {
             memoryReported = true;
-            reportOutOfMemory(dialog, platform);
+            reportFailure(dialog, platform, OUT_OF_MEMORY, 0);
         }
         sortFiles(job);
         writeFolderSection(report, job);

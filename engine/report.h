@@ -29,10 +29,3 @@ int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead);
 // selected one is told through the seam's noteIncomplete (the selected folder's
 // own failure is the run's to tell).
 int32_t writeTreeReport(DialogHandle dialog, ListingJob& job);
-
-// Writes the section of one folder: its files, or "Nessun file". Returns 0.
-int32_t writeFolderSection(ReportWriter& report, ListingJob& job);
-
-// Appends one file row with `levels` indentations, "\r\n" included.
-void writeFileRow(ReportWriter& report, const ListingJob& job, const FileEntry& file,
-                  int32_t levels);

@@ -27,13 +27,13 @@ struct Missing {
 
 static struct {
     HWND dialog;
-    bool placeReady;     // the report's place was readied before the listing
-    int placeError;      // why not: errno and the system's error
+    bool placeReady; // the report's place was readied before the listing
+    int placeError;  // why not: errno and the system's error
     DWORD placeSystemError;
     bool going;
     bool stopped;
-    ReportHiding hiding;
-    Platform hidden; // the layer below this one, which passes over the report's file
+    ReportOutput output;
+    Platform placed; // the layer below this one: the report's place
     SearchDetail detail;
     long walkSearches;
     long fileSearches;
@@ -154,7 +154,7 @@ static void liveNoteIncomplete(const Platform&, DialogHandle, IncompleteKind kin
     if (!run.stopped) gatherIncomplete(kind, path);
 }
 
-static ReportFile* liveOpenReport(const Platform&, const char* name) {
+static ReportFile* liveOpenReport(const Platform& self, const char* name) {
     if (run.stopped) return nullptr;
     // A place that could not be readied fails now, with its own reason.
     if (!run.placeReady) {
@@ -164,20 +164,17 @@ static ReportFile* liveOpenReport(const Platform&, const char* name) {
     }
     // A failure that sets no system error must not be told with an older one.
     SetLastError(0);
-    return openReportOutput(name);
+    return self.below->openReport(*self.below, name);
 }
 
-static int liveWriteReport(const Platform&, ReportFile* file, const char* bytes, size_t length) {
+static int liveWriteReport(const Platform& self, ReportFile* file, const char* bytes,
+                           size_t length) {
     serveWhenDue();
     if (run.stopped) {
         errno = EINTR;
         return 0;
     }
-    return writeReportOutput(file, bytes, length);
-}
-
-static int liveCloseReport(const Platform&, ReportFile* file) {
-    return closeReportOutput(file);
+    return self.below->writeReport(*self.below, file, bytes, length);
 }
 
 Platform beginLiveRun(HWND dialog, const Platform& below, const char* reportPath) {
@@ -185,18 +182,17 @@ Platform beginLiveRun(HWND dialog, const Platform& below, const char* reportPath
     run.dialog = dialog;
     run.going = true;
     SetLastError(0);
-    run.placeReady = beginReportOutput(reportPath, below);
+    run.placeReady = beginReportOutput(run.output, reportPath, below);
     run.placeError = errno;
     run.placeSystemError = GetLastError();
-    run.hidden = reportHidingLayer(below, run.hiding);
-    Platform live = layerOver(run.hidden, &run);
+    run.placed = reportOutputLayer(below, run.output);
+    Platform live = layerOver(run.placed, &run);
     live.findFirst = liveFindFirst;
     live.findNext = liveFindNext;
     live.showMessage = liveShowMessage;
     live.noteIncomplete = liveNoteIncomplete;
     live.openReport = liveOpenReport;
     live.writeReport = liveWriteReport;
-    live.closeReport = liveCloseReport;
     serveNow();
     return live;
 }
@@ -204,7 +200,7 @@ Platform beginLiveRun(HWND dialog, const Platform& below, const char* reportPath
 bool endLiveRun(const Platform& live, int32_t written) {
     run.going = false;
     bool complete = written == 0 && !run.stopped;
-    if (finishReportOutput(complete)) return complete;
+    if (finishReportOutput(run.output, complete)) return complete;
     showMessageBelow(live, run.dialog, CANNOT_WRITE_REPORT, errno, GetLastError());
     return false;
 }

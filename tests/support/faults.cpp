@@ -63,7 +63,7 @@ int step(const Platform& self, FaultySearch& search, DirEntry* entry, int found)
     }
     if (state.has("nodetails", search.folder + PATH_SEPARATOR + entry->name)) {
         entry->sizeHigh = entry->sizeLow = 0;
-        entry->lastWrite = entry->lastAccess = {0xFFFFFFFFu, 0xFFFFFFFFu};
+        entry->lastWrite = {0xFFFFFFFFu, 0xFFFFFFFFu};
         entry->detailsError = EACCES;
     }
     return found;

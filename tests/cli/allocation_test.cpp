@@ -1,7 +1,5 @@
-// Every allocation of a whole run failing in turn, in both report forms: a
-// loop over the run, which no single case can be. Each failure is told once,
-// with status 4. Leaks show in the sanitizer build, where the program's own
-// exit then fails the test.
+// Every allocation of a run failing in turn, in both report forms: told once,
+// status 4. Leaks show in the sanitizer build.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -31,9 +29,7 @@ TEST(Allocation, EveryAllocationFailingInTurn) {
             EXPECT_EQ(run.status, 4) << run.err;
             EXPECT_EQ(run.err, "elenco: memory exhausted\n");
         }
-        // Two arrays and the growth of each one used, the writer, and for the
-        // names of files (and of folders in a tree) two blocks: 1001 names
-        // outgrow the first.
+        // Two arrays and their growth, the writer, two blocks of names each.
         EXPECT_GE(failing, word[1] == '1' ? 10 : 7);
     }
 }

@@ -22,28 +22,19 @@ FileTime ticks(uint64_t value) {
 }
 
 // The ends of the range; the times between are the report's properties'.
-TEST(Calendar, UtcFieldsAcrossTheWholeRange) {
+TEST(Calendar, FieldsAtTheEndsOfTheRange) {
     EXPECT_EQ(show(ticks(0)), "1601-01-01 00:00:00");
     EXPECT_EQ(show(ticks(0x7FFFFFFFFFFFFFFFull)), "30828-09-14 02:48:05");
     EXPECT_EQ(show(ticks(0x8000000000000000ull)), "out of range");
-}
-
-TEST(Calendar, TimesBefore1601OrPastTheRangeHaveNoDate) {
     EXPECT_EQ(show(fileTimeFromUnix(unixTime(1600, 12, 31, 23, 59, 59), 0)), "out of range");
     EXPECT_EQ(show(fileTimeFromUnix(INT64_MAX / 2, 0)), "out of range");
     EXPECT_EQ(show(fileTimeFromUnix(unixTime(1601, 1, 1, 0, 0, 0), 0)), "1601-01-01 00:00:00");
 }
 
 // Times the calendar cannot show still order as they happened (tmpfs and btrfs
-// hold times before 1601); an unknown time comes after every known one, and
-// equal times go by name.
+// hold times before 1601), and equal times go by name.
 TEST(Calendar, EveryTimeOrdersAsItHappened) {
-    const int64_t seconds[] = {INT64_MIN,
-                               unixTime(1200, 1, 1, 0, 0, 0),
-                               unixTime(1600, 12, 31, 23, 59, 59),
-                               unixTime(1601, 1, 1, 0, 0, 0),
-                               0,
-                               INT64_MAX / 2};
+    const int64_t seconds[] = {INT64_MIN, unixTime(1200, 1, 1, 0, 0, 0), 0, INT64_MAX / 2};
     FileEntry earlier = {}, later = {};
     earlier.name = "B";
     later.name = "a";

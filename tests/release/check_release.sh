@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# Checks the packages in DIST as a user meets them: the zip's three files, its
-# elenco.exe under Wine, the .deb unpacked with its program and man page, and
-# one version everywhere: the one of project() in CMakeLists.txt.
+# The packages in DIST as a user meets them, with project()'s version everywhere.
 #   tests/release/check_release.sh DIST
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -10,10 +8,7 @@ version="$(sed -n 's/^project(Zarpello VERSION \([0-9.]*\).*/\1/p' "$root/CMakeL
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
-check() {  # check WHAT COMMAND...: runs the command, tells what failed
-  local what="$1"; shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what" >&2; failures=$((failures + 1)); fi
-}
+check() { local what="$1"; shift; if "$@"; then echo "ok   $what"; else echo "FAIL $what" >&2; failures=$((failures + 1)); fi; }
 same() { [ "$1" = "$2" ] || { echo "  got '$1', want '$2'" >&2; return 1; }; }
 
 zip="$dist/Zarpello-$version-win32.zip"

@@ -53,7 +53,10 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             PostMessageA(dialog.window, WM_COMMAND, GetDlgCtrlID(control), LPARAM(control));
         } else if (verb == "key") { // typed once, or until it took the focus to each control
             std::vector<std::string> reached, wanted(step.begin() + 2, step.end());
-            const int key = argument == "TAB" ? VK_TAB : argument == "HOME" ? VK_HOME : VK_RETURN;
+            const int key = argument == "TAB"    ? VK_TAB
+                            : argument == "HOME" ? VK_HOME
+                            : argument == "UP"   ? VK_UP
+                                                 : VK_RETURN;
             do {
                 HWND focus = dialog.focus();
                 PostMessageA(focus, WM_KEYDOWN, key, 1);
@@ -85,7 +88,7 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             EXPECT_EQ(texts, std::vector<std::string>(step.begin() + 2, step.end()));
         } else if (verb == "answer") {
             EXPECT_EQ(dialog.answerMessage(argument.c_str()), step.at(2));
-        } else if (verb == "packaged") { // icons, DPI awareness, Italian version and manifest
+        } else if (verb == "packaged") { // icons, DPI awareness, Italian dialog, version, manifest
             const WORD italian = MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN);
             HMODULE elenco =
                 LoadLibraryExA(programPath("elenco").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -93,6 +96,7 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
                         SendMessageA(dialog.window, WM_GETICON, ICON_SMALL, 0) &&
                         IsProcessDPIAware() &&
                         FindResourceExA(nullptr, RT_VERSION, MAKEINTRESOURCEA(1), italian) &&
+                        FindResourceExA(nullptr, RT_DIALOG, MAKEINTRESOURCEA(IDD_MAIN), italian) &&
                         FindResourceExA(elenco, RT_VERSION, MAKEINTRESOURCEA(1), italian) &&
                         FindResourceExA(elenco, RT_MANIFEST, MAKEINTRESOURCEA(1), italian));
         } else {

@@ -30,6 +30,17 @@ int holdingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
     return SEARCH_ENTRY;
 }
 
+// The language of a module's resource, exact (FindResourceEx would fall back to a neutral one).
+BOOL CALLBACK keepLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR into) {
+    *reinterpret_cast<WORD*>(into) = language;
+    return FALSE;
+}
+WORD languageOf(HMODULE module, LPCSTR type, int name) { // 0: no such resource
+    WORD language = 0;
+    EnumResourceLanguagesA(module, type, MAKEINTRESOURCEA(name), keepLanguage, LONG_PTR(&language));
+    return language;
+}
+
 void runSteps(const DialogSteps& steps, const Platform& system) {
     holdLayer = layerOver(system, nullptr);
     holdLayer.findFirst = holdingFindFirst;
@@ -94,11 +105,10 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
                 LoadLibraryExA(programPath("elenco").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
             EXPECT_TRUE(SendMessageA(dialog.window, WM_GETICON, ICON_BIG, 0) &&
                         SendMessageA(dialog.window, WM_GETICON, ICON_SMALL, 0) &&
-                        IsProcessDPIAware() &&
-                        FindResourceExA(nullptr, RT_VERSION, MAKEINTRESOURCEA(1), italian) &&
-                        FindResourceExA(nullptr, RT_DIALOG, MAKEINTRESOURCEA(IDD_MAIN), italian) &&
-                        FindResourceExA(elenco, RT_VERSION, MAKEINTRESOURCEA(1), italian) &&
-                        FindResourceExA(elenco, RT_MANIFEST, MAKEINTRESOURCEA(1), italian));
+                        IsProcessDPIAware() && languageOf(nullptr, RT_VERSION, 1) == italian &&
+                        languageOf(nullptr, RT_DIALOG, IDD_MAIN) == italian &&
+                        languageOf(elenco, RT_VERSION, 1) == italian &&
+                        languageOf(elenco, RT_MANIFEST, 1) == italian);
         } else {
             ADD_FAILURE() << "unknown dialog step";
         }

@@ -30,6 +30,17 @@ int holdingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {
     return SEARCH_ENTRY;
 }
 
+// The language of a module's resource, exact (FindResourceEx would fall back to a neutral one).
+BOOL CALLBACK keepLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR into) {
+    *reinterpret_cast<WORD*>(into) = language;
+    return FALSE;
+}
+WORD languageOf(HMODULE module, LPCSTR type, int name) { // 0: no such resource
+    WORD language = 0;
+    EnumResourceLanguagesA(module, type, MAKEINTRESOURCEA(name), keepLanguage, LONG_PTR(&language));
+    return language;
+}
+
 void runSteps(const DialogSteps& steps, const Platform& system) {
     holdLayer = layerOver(system, nullptr);
     holdLayer.findFirst = holdingFindFirst;
@@ -53,7 +64,10 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             PostMessageA(dialog.window, WM_COMMAND, GetDlgCtrlID(control), LPARAM(control));
         } else if (verb == "key") { // typed once, or until it took the focus to each control
             std::vector<std::string> reached, wanted(step.begin() + 2, step.end());
-            const int key = argument == "TAB" ? VK_TAB : argument == "HOME" ? VK_HOME : VK_RETURN;
+            const int key = argument == "TAB"    ? VK_TAB
+                            : argument == "HOME" ? VK_HOME
+                            : argument == "UP"   ? VK_UP
+                                                 : VK_RETURN;
             do {
                 HWND focus = dialog.focus();
                 PostMessageA(focus, WM_KEYDOWN, key, 1);
@@ -85,16 +99,16 @@ void runSteps(const DialogSteps& steps, const Platform& system) {
             EXPECT_EQ(texts, std::vector<std::string>(step.begin() + 2, step.end()));
         } else if (verb == "answer") {
             EXPECT_EQ(dialog.answerMessage(argument.c_str()), step.at(2));
-        } else if (verb == "packaged") { // icons, DPI awareness, Italian version and manifest
+        } else if (verb == "packaged") { // icons, DPI awareness, Italian dialog, version, manifest
             const WORD italian = MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN);
             HMODULE elenco =
                 LoadLibraryExA(programPath("elenco").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
             EXPECT_TRUE(SendMessageA(dialog.window, WM_GETICON, ICON_BIG, 0) &&
                         SendMessageA(dialog.window, WM_GETICON, ICON_SMALL, 0) &&
-                        IsProcessDPIAware() &&
-                        FindResourceExA(nullptr, RT_VERSION, MAKEINTRESOURCEA(1), italian) &&
-                        FindResourceExA(elenco, RT_VERSION, MAKEINTRESOURCEA(1), italian) &&
-                        FindResourceExA(elenco, RT_MANIFEST, MAKEINTRESOURCEA(1), italian));
+                        IsProcessDPIAware() && languageOf(nullptr, RT_VERSION, 1) == italian &&
+                        languageOf(nullptr, RT_DIALOG, IDD_MAIN) == italian &&
+                        languageOf(elenco, RT_VERSION, 1) == italian &&
+                        languageOf(elenco, RT_MANIFEST, 1) == italian);
         } else {
             ADD_FAILURE() << "unknown dialog step";
         }

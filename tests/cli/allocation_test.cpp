@@ -34,4 +34,17 @@ TEST(Allocation, EveryAllocationFailingInTurn) {
     }
 }
 
+// Readers a whole window ahead, one held at its last folder, while the report
+// writes a long first section: none may take a folder whose slot is still full.
+TEST(ReadAhead, ReadersStayWithinTheWindow) {
+    ScopedTempDir dir;
+    for (int i = 0; i < 3000; ++i)
+        dir.makeFile("t/f" + std::to_string(i), 1);
+    for (int i = 10; i < 40; ++i) // t/d24 is the window's last folder
+        dir.makeFile("t/d" + std::to_string(i) + "/f", 1);
+    ProgramRun run = runProgram(programPath("faulty_elenco"),
+                                "hold:" + dir.at("t/d24") + " -j 4 -o - t", dir.path);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
 } // namespace

@@ -195,8 +195,7 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // front end's own, which counts for the progress line and turns messages
     // into lines on standard error.
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
-    Platform names;
-    reportNamesLayer(system, encoding == ENCODING_UTF8, names);
+    Platform names = reportNamesLayer(system, encoding == ENCODING_UTF8);
     ReadAhead ahead(options.jobs ? options.jobs
                                  : static_cast<int>(std::thread::hardware_concurrency()));
     Platform readAhead = readAheadLayer(names, ahead);

@@ -7,6 +7,6 @@
 
 #include "platform.h"
 
-// Makes `layer` the names layer over `below`: names in Windows-1252, or in
-// UTF-8 when `utf8`. Returns 0 when this build cannot give names in it.
-int reportNamesLayer(const Platform& below, bool utf8, Platform& layer);
+// The names layer over `below`: names in Windows-1252, or in UTF-8 when
+// `utf8`, which only a build that reads names as bytes is asked for.
+Platform reportNamesLayer(const Platform& below, bool utf8);

@@ -50,15 +50,15 @@ static size_t utf8TextLength(const Platform&, const char* text) {
     return utf8Length(text);
 }
 
-int reportNamesLayer(const Platform& below, bool utf8, Platform& layer) {
-    layer = layerOver(below, nullptr);
+Platform reportNamesLayer(const Platform& below, bool utf8) {
+    Platform layer = layerOver(below, nullptr);
     if (utf8) {
         layer.textColumns = utf8TextColumns;
         layer.textLength = utf8TextLength;
-        return 1;
+        return layer;
     }
     layer.findFirst = convertingFindFirst;
     layer.findNext = convertingFindNext;
     layer.showName = convertingShowName;
-    return 1;
+    return layer;
 }

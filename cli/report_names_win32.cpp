@@ -1,8 +1,7 @@
 #include "report_names.h"
 
 // Names come from the ANSI searches, already Windows-1252; the wide names
-// behind them are not read, so UTF-8 cannot be offered.
-int reportNamesLayer(const Platform& below, bool utf8, Platform& layer) {
-    layer = layerOver(below, nullptr);
-    return !utf8;
+// behind them are not read, so the options offer no UTF-8 here.
+Platform reportNamesLayer(const Platform& below, bool) {
+    return layerOver(below, nullptr);
 }

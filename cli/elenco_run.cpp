@@ -255,7 +255,8 @@ int runElenco(int argc, char** argv, const Platform& system) {
                 leftOut);
     }
     // On a terminal, where the report went: a newcomer learns its name.
-    if (onTerminal && !session.toStandardOutput && session.status < EXIT_REPORT_FAILED) {
+    if (onTerminal && !session.toStandardOutput && summary.reportWritten &&
+        session.status < EXIT_REPORT_FAILED) {
         tellCounts("", session.foldersListed, session.filesSeen);
         fprintf(stderr, ": %s\n", quoted(session.output).c_str());
     }

@@ -448,6 +448,14 @@ TEST(RealConditions, WithoutPermissions) {
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.err.find("elenco_dei_files.txt"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir.at("elenco_dei_files.txt")));
+    // On a terminal elenco says where the report went, only when it went there.
+    auto onTerminal = [&](const std::string& folder) {
+        std::string command = quoteArgument(programPath("elenco")) + " -o /dev/null " + folder;
+        return runProgram("setpriv", "--reuid=nobody --regid=nogroup --clear-groups script -qec " +
+                                         quoteArgument(command) + " /dev/null", dir.path).out;
+    };
+    EXPECT_NE(onTerminal("a/aperta").find("elenco: 1 folder, 1 file: '/dev/null'"), std::string::npos);
+    EXPECT_EQ(onTerminal("a/chiusa").find("'/dev/null'"), std::string::npos);
 }
 
 // Standard output, devices and pipes are written in place; a full device is a

@@ -47,7 +47,6 @@ struct Session {
     int status;
     long foldersSeen;
     long filesSeen;
-    long foldersListed;
     long entriesSeen;
     SearchDetail lastDetail;
     std::chrono::steady_clock::time_point lastProgress;
@@ -79,7 +78,6 @@ static DirSearch* countingFindFirst(const Platform& self, const SearchFolder& fo
     Session& session = *static_cast<Session*>(self.context);
     session.lastDetail = detail;
     if (detail == SEARCH_KINDS_ONLY) ++session.foldersSeen;
-    if (detail == SEARCH_FULL) ++session.foldersListed;
     DirSearch* search = findFirst(*self.below, folder, detail, entry);
     if (search && detail == SEARCH_FULL && !(entry->attributes & FOLDER_ATTRIBUTE))
         ++session.filesSeen;
@@ -257,7 +255,7 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // On a terminal, where the report went: a newcomer learns its name.
     if (onTerminal && !session.toStandardOutput && summary.reportWritten &&
         session.status < EXIT_REPORT_FAILED) {
-        tellCounts("", session.foldersListed, session.filesSeen);
+        tellCounts("", summary.foldersListed, session.filesSeen);
         fprintf(stderr, ": %s\n", quoted(session.output).c_str());
     }
     return session.status;

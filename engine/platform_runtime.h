@@ -8,7 +8,6 @@
 #include "platform.h"
 
 void* runtimeReallocate(const Platform& self, void* block, size_t bytes);
-// One column a byte.
 // strlen: in the ANSI code page a byte is one character and one column.
 size_t runtimeTextColumns(const Platform& self, const char* text);
 

@@ -48,10 +48,10 @@ static void removeTree(const fs::path& folder) {
     WIN32_FIND_DATAW data;
     HANDLE search = FindFirstFileW((folder / "*").c_str(), &data);
     for (bool found = search != INVALID_HANDLE_VALUE; found; found = FindNextFileW(search, &data)) {
-        fs::path entry = folder / data.cFileName;
-        SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (data.cFileName == std::wstring(L".") || data.cFileName == std::wstring(L".."))
             continue;
+        fs::path entry = folder / data.cFileName;
+        SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             removeTree(entry);

@@ -1,7 +1,6 @@
 #include "file_scan.h"
 
 #include <errno.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -128,68 +127,23 @@ int compareByTime(const void* a, const void* b) {
     return order != 0 ? order : compareByName(a, b);
 }
 
-// Records are sorted as pointers, then each moves once, rather than being
-// swapped whole at every step of the sort.
-template <int (*compare)(const void*, const void*)>
-static int comparePointed(const void* a, const void* b) {
-    return compare(*static_cast<FileEntry* const*>(a), *static_cast<FileEntry* const*>(b));
-}
-
-// Moves each record to the place of its pointer, following the cycles of the
-// permutation with one record held aside.
-static void applyOrder(FileEntry* files, FileEntry** order, int32_t count) {
-    for (int32_t start = 0; start < count; ++start) {
-        if (order[start] == files + start) continue;
-        FileEntry held = files[start];
-        int32_t place = start;
-        for (;;) {
-            FileEntry* source = order[place];
-            order[place] = files + place;
-            if (source == files + start) {
-                files[place] = held;
-                break;
-            }
-            files[place] = *source;
-            place = static_cast<int32_t>(source - files);
-        }
-    }
-}
-
-struct FileOrder {
+// The first whose bit is set wins.
+static const struct {
     ListingOptions bit;
     int (*compare)(const void*, const void*);
-    int (*comparePointers)(const void*, const void*);
+} FILE_ORDERS[] = {
+    {SORT_BY_TIME, compareByTime},
+    {SORT_BY_LENGTH, compareByLength},
+    {SORT_BY_TYPE, compareByType},
+    {SORT_BY_NAME, compareByName},
 };
-
-// The first whose bit is set wins.
-static const FileOrder FILE_ORDERS[] = {
-    {SORT_BY_TIME, compareByTime, comparePointed<compareByTime>},
-    {SORT_BY_LENGTH, compareByLength, comparePointed<compareByLength>},
-    {SORT_BY_TYPE, compareByType, comparePointed<compareByType>},
-    {SORT_BY_NAME, compareByName, comparePointed<compareByName>},
-};
-
-static void sortRecords(FileEntry* files, int32_t count, const FileOrder& order) {
-    // Scratch whose only use is speed: without it the records are sorted in
-    // place, in the same order, so it stays outside the allocations the user
-    // must hear of.
-    size_t n = static_cast<size_t>(count);
-    FileEntry** pointers = static_cast<FileEntry**>(malloc(n * sizeof(FileEntry*)));
-    if (!pointers) {
-        qsort(files, n, sizeof(FileEntry), order.compare);
-        return;
-    }
-    for (size_t i = 0; i < n; ++i)
-        pointers[i] = files + i;
-    qsort(pointers, n, sizeof(FileEntry*), order.comparePointers);
-    applyOrder(files, pointers, count);
-    free(pointers);
-}
 
 void sortFiles(ListingJob& job) {
-    for (const FileOrder& order : FILE_ORDERS) {
+    for (const auto& order : FILE_ORDERS) {
         if (!(job.options & order.bit)) continue;
-        if (job.fileCount > 1) sortRecords(job.files, job.fileCount, order);
+        std::sort(
+            job.files, job.files + job.fileCount,
+            [&](const FileEntry& x, const FileEntry& y) { return order.compare(&x, &y) < 0; });
         break;
     }
     if (job.options & SORT_REVERSED) std::reverse(job.files, job.files + job.fileCount);

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <string.h>
 
+#include <algorithm>
 #include <charconv>
 
 #include "calendar.h"
@@ -21,17 +22,18 @@ static void flush(ReportWriter& report) {
     report.used = 0;
 }
 
-// Room for up to `wanted` more bytes in the buffer, flushing it first when full.
-static size_t room(ReportWriter& report, size_t wanted) {
-    if (report.used == sizeof report.buffer) flush(report);
-    size_t free = sizeof report.buffer - report.used;
-    return wanted < free ? wanted : free;
-}
-
-static void put(ReportWriter& report, const char* bytes, size_t length) {
+// Names and paths (`asName`): a control character would break its line or its
+// columns, so each is written as '?'.
+static void put(ReportWriter& report, const char* bytes, size_t length, bool asName = false) {
     while (length > 0) {
-        size_t taken = room(report, length);
-        memcpy(report.buffer + report.used, bytes, taken);
+        if (report.used == sizeof report.buffer) flush(report);
+        size_t taken = std::min(length, sizeof report.buffer - report.used);
+        char* out = report.buffer + report.used;
+        memcpy(out, bytes, taken);
+        for (size_t i = 0; asName && i < taken; ++i) {
+            unsigned char c = static_cast<unsigned char>(out[i]);
+            if (c < 0x20 || c == 0x7F) out[i] = '?';
+        }
         report.used += taken;
         bytes += taken;
         length -= taken;
@@ -42,20 +44,8 @@ static void putText(ReportWriter& report, const char* text) {
     put(report, text, strlen(text));
 }
 
-// Names and paths: a control character would break its line or its columns,
-// so each is written as '?'.
 static void putName(ReportWriter& report, const char* name) {
-    for (size_t length = strlen(name); length > 0;) {
-        size_t taken = room(report, length);
-        char* out = report.buffer + report.used;
-        for (size_t i = 0; i < taken; ++i) {
-            unsigned char c = static_cast<unsigned char>(name[i]);
-            out[i] = c < 0x20 || c == 0x7F ? '?' : name[i];
-        }
-        report.used += taken;
-        name += taken;
-        length -= taken;
-    }
+    put(report, name, strlen(name), true);
 }
 
 static void putLineEnds(ReportWriter& report, int count) {
@@ -159,15 +149,6 @@ static int32_t reportFailure(DialogHandle dialog, const Platform& platform,
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
-static int32_t openReport(DialogHandle dialog, const Platform& platform, ReportWriter& report) {
-    report.platform = &platform;
-    report.used = 0;
-    report.failed = false;
-    report.failure = 0;
-    report.file = platform.openReport(platform, REPORT_FILE_NAME);
-    return report.file ? 0 : reportFailure(dialog, platform, CANNOT_OPEN_REPORT, errno);
-}
-
 // A report that could not be written whole is a failure, not a listing.
 static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
     const Platform& platform = *report.platform;
@@ -189,15 +170,18 @@ static void putTotal(ReportWriter& report, const char* label, int32_t count) {
 
 // Opens the report, has `writeBody` fill it and closes it; the writer, too
 // large for a thread's stack, lives on the heap for that time.
-static int32_t writeReport(DialogHandle dialog, ListingJob& job,
-                           void (*writeBody)(DialogHandle, ListingJob&, ReportWriter&)) {
-    const Platform& platform = *job.platform;
+template <typename Body>
+static int32_t writeReport(DialogHandle dialog, const Platform& platform, Body writeBody) {
     ReportWriter* report =
         static_cast<ReportWriter*>(platform.reallocate(platform, nullptr, sizeof(ReportWriter)));
     if (!report) return reportFailure(dialog, platform, OUT_OF_MEMORY, 0);
-    int32_t result = openReport(dialog, platform, *report);
-    if (result == 0) {
-        writeBody(dialog, job, *report);
+    report->platform = &platform;
+    report->used = 0;
+    report->failed = false;
+    report->file = platform.openReport(platform, REPORT_FILE_NAME);
+    int32_t result = report->file ? 0 : reportFailure(dialog, platform, CANNOT_OPEN_REPORT, errno);
+    if (report->file) {
+        writeBody(*report);
         result = closeReport(dialog, *report);
     }
     platform.reallocate(platform, report, 0);
@@ -211,29 +195,19 @@ static void putLoneLine(ReportWriter& report, const char* text) {
     putLineEnds(report, 2);
 }
 
-static void putFlatHeading(ReportWriter& report, const ListingJob& job) {
-    putText(report, "Elenco dei file contenuti in");
-    putLineEnds(report, 1);
-    putName(report, job.currentPath);
-    putLineEnds(report, 2);
-    putHeaderTitles(report, job, " lunghezza", " ultima modifica");
-}
-
-static void writeFlatBody(DialogHandle, ListingJob& job, ReportWriter& report) {
-    putFlatHeading(report, job);
-    for (int32_t i = 0; i < job.fileCount; ++i)
-        writeFileRow(report, job, job.files[i], 0);
-    putTotal(report, "Totale file n ", job.fileCount);
-}
-
-// What the folder holds is unknown: a total of 0 would be a claim.
-static void writeUnreadableFlatBody(DialogHandle, ListingJob& job, ReportWriter& report) {
-    putFlatHeading(report, job);
-    putLoneLine(report, "Cartella non leggibile");
-}
-
 int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead) {
-    return writeReport(dialog, job, folderRead ? writeFlatBody : writeUnreadableFlatBody);
+    return writeReport(dialog, *job.platform, [&](ReportWriter& report) {
+        putText(report, "Elenco dei file contenuti in");
+        putLineEnds(report, 1);
+        putName(report, job.currentPath);
+        putLineEnds(report, 2);
+        putHeaderTitles(report, job, " lunghezza", " ultima modifica");
+        // What the folder holds is unknown: a total of 0 would be a claim.
+        if (!folderRead) return putLoneLine(report, "Cartella non leggibile");
+        for (int32_t i = 0; i < job.fileCount; ++i)
+            writeFileRow(report, job, job.files[i], 0);
+        putTotal(report, "Totale file n ", job.fileCount);
+    });
 }
 
 // The section of one folder: its files, or "Nessun file".
@@ -286,5 +260,6 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
 }
 
 int32_t writeTreeReport(DialogHandle dialog, ListingJob& job) {
-    return writeReport(dialog, job, writeTreeBody);
+    return writeReport(dialog, *job.platform,
+                       [&](ReportWriter& report) { writeTreeBody(dialog, job, report); });
 }

@@ -26,9 +26,8 @@ char* storeText(TextArena& arena, const char* text, size_t length) {
             size_t capacity = arena.current ? arena.current->capacity * 2 : FIRST_BLOCK;
             if (capacity > LARGEST_BLOCK) capacity = LARGEST_BLOCK;
             if (capacity < needed) capacity = needed;
-            next =
-                static_cast<TextBlock*>(arena.platform->reallocate(
-                *arena.platform, nullptr, sizeof(TextBlock) + capacity));
+            next = static_cast<TextBlock*>(
+                arena.platform->reallocate(*arena.platform, nullptr, sizeof(TextBlock) + capacity));
             if (!next) return nullptr;
             next->next = nullptr;
             next->capacity = capacity;
@@ -58,24 +57,19 @@ static void releaseArena(TextArena& arena) {
     rewindArena(arena);
 }
 
-int32_t createJob(ListingJob& job, const Platform& platform, const char* path, ListingOptions options, bool& filesReserved,
-                  bool& foldersReserved) {
+int32_t createJob(ListingJob& job, const Platform& platform, const char* path,
+                  ListingOptions options) {
     job = ListingJob();
     copyText(job.currentPath, sizeof job.currentPath, path);
     job.options = options;
     job.platform = &platform;
     job.fileTexts.platform = &platform;
     job.folderTexts.platform = &platform;
-    job.files =
-        static_cast<FileEntry*>(platform.reallocate(platform, nullptr, GROWTH_STEP * sizeof(FileEntry)));
-    job.folders =
-        static_cast<FolderEntry*>(platform.reallocate(platform, nullptr, GROWTH_STEP * sizeof(FolderEntry)));
-    filesReserved = job.files != nullptr;
-    foldersReserved = job.folders != nullptr;
-    if (!filesReserved || !foldersReserved) {
-        releaseJob(job);
-        return RESULT_OUT_OF_MEMORY;
-    }
+    job.files = static_cast<FileEntry*>(
+        platform.reallocate(platform, nullptr, GROWTH_STEP * sizeof(FileEntry)));
+    job.folders = static_cast<FolderEntry*>(
+        platform.reallocate(platform, nullptr, GROWTH_STEP * sizeof(FolderEntry)));
+    if (!job.files || !job.folders) return RESULT_OUT_OF_MEMORY;
     job.fileCapacity = GROWTH_STEP;
     job.folderCapacity = GROWTH_STEP;
     return RESULT_OK;

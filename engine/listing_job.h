@@ -46,7 +46,7 @@ enum {
     SHOWN_PATH_BUFFER = 4 * MAX_PATH_LENGTH + 1,
     // A path as the system names it, which no limit of the report's bounds.
     REAL_PATH_BUFFER = 8192,
-    GROWTH_STEP = 1000,        // each array's first room, in records; it then doubles
+    GROWTH_STEP = 1000, // each array's first room, in records; it then doubles
 };
 
 // The names and paths the records point at, copied one after another into
@@ -119,10 +119,9 @@ struct ListingJob {
 
 // Reserves both arrays with room for 1000 records and copies `path` (at most
 // 259 characters, longer is cut) into currentPath. Returns 1, or -2 when an
-// array cannot be reserved; then `filesReserved`/`foldersReserved` say which
-// failed, and whatever was reserved is released again.
-int32_t createJob(ListingJob& job, const Platform& platform, const char* path, ListingOptions options, bool& filesReserved,
-                  bool& foldersReserved);
+// array cannot be reserved: it is then null, and releaseJob releases the other.
+int32_t createJob(ListingJob& job, const Platform& platform, const char* path,
+                  ListingOptions options);
 
 // Releases both arrays and both arenas; safe on a job whose arrays are null.
 void releaseJob(ListingJob& job);

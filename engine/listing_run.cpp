@@ -79,14 +79,11 @@ int32_t runListing(DialogHandle dialog, const Platform& platform, const char* pa
     if (length == 0 || length > MAX_PATH_LENGTH) return RESULT_CANNOT_OPEN_FOLDER;
     summary.failure = RESULT_OUT_OF_MEMORY;
     ListingJob job;
-    bool filesReserved = false;
-    bool foldersReserved = false;
-    bool jobMade =
-        createJob(job, platform, shown, options, filesReserved, foldersReserved) == RESULT_OK;
+    bool jobMade = createJob(job, platform, shown, options) == RESULT_OK;
     if (!jobMade || !platform.beginListing(platform, path, options, &job.listing)) {
         // One message for each reservation that failed.
-        if (!filesReserved) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
-        if (!foldersReserved) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
+        if (!job.files) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
+        if (!job.folders) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
         if (jobMade) platform.showMessage(platform, dialog, OUT_OF_MEMORY_AT_START, 0);
         platform.endDialog(platform, dialog, 0);
         releaseJob(job);

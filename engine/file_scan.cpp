@@ -104,8 +104,8 @@ static int compareByName(const void* a, const void* b) {
     const FileEntry& x = asFile(a);
     const FileEntry& y = asFile(b);
     int order = compareIgnoringCase(x.name, y.name);
-    if (order == 0) order = compareBytes(x.type, y.type);
-    if (order == 0) order = compareBytes(x.name, y.name);
+    if (order == 0) order = strcmp(x.type, y.type);
+    if (order == 0) order = strcmp(x.name, y.name);
     if (order == 0) order = ordered(fileLength(x), fileLength(y));
     if (order == 0) order = ordered(writeTime(x), writeTime(y));
     if (order == 0) order = ordered(x.attributes & DETAILS_UNKNOWN, y.attributes & DETAILS_UNKNOWN);
@@ -113,7 +113,7 @@ static int compareByName(const void* a, const void* b) {
 }
 
 static int compareByType(const void* a, const void* b) {
-    int order = compareBytes(asFile(a).type, asFile(b).type);
+    int order = strcmp(asFile(a).type, asFile(b).type);
     return order != 0 ? order : compareByName(a, b);
 }
 

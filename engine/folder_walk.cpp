@@ -11,30 +11,23 @@ int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
     return joinPath(target, capacity, folder.parent, folder.name);
 }
 
-// A subfolder whose path, as the report shows it, is too long to search.
-static void noteLeftOut(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
-                        const char* savedPath) {
-    char leftOut[2 * SHOWN_PATH_BUFFER];
-    joinPath(leftOut, sizeof leftOut, savedPath, entry.name);
-    SearchFolder folder = {job.listing, entry.node, leftOut};
-    noteIncomplete(job, dialog, INCOMPLETE_PATH_TOO_LONG, leftOut, folder, nullptr, 0);
-}
-
 // Records one subfolder and walks below it. `parent` is the stored copy of
 // savedPath that its siblings share, made for the first of them. Returns -2
 // when the walk must stop.
 static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
                                 const char* savedPath, uint32_t savedNode, const char*& parent) {
     const char* name = entry.name;
-    char childPath[SHOWN_PATH_BUFFER];
-    if (!joinPath(childPath, sizeof childPath, savedPath, name) ||
-        job.platform->textLength(*job.platform, childPath) > MAX_SEARCHABLE_PATH) {
-        noteLeftOut(dialog, job, entry, savedPath);
+    // Room for a path too long to search, which is only named: a path that
+    // fills a shown path's buffer is already far over 255 characters.
+    char childPath[2 * SHOWN_PATH_BUFFER];
+    joinPath(childPath, sizeof childPath, savedPath, name);
+    SearchFolder where = {job.listing, entry.node, childPath};
+    if (job.platform->textLength(*job.platform, childPath) > MAX_SEARCHABLE_PATH) {
+        noteIncomplete(job, dialog, INCOMPLETE_PATH_TOO_LONG, childPath, where, nullptr, 0);
         return RESULT_OK;
     }
     // A mount point the user asked to stay off (-x) is told, and no failure.
     if (entry.detailsError == EXDEV) {
-        SearchFolder where = {job.listing, entry.node, childPath};
         noteIncomplete(job, dialog, INCOMPLETE_OTHER_FILE_SYSTEM, childPath, where, nullptr, 0);
         return RESULT_OK;
     }
@@ -107,7 +100,7 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
 // disk) then go byte by byte, so that the order is total.
 static int pathOrder(const char* a, const char* b) {
     int order = compareIgnoringCase(a, b);
-    return order != 0 ? order : compareBytes(a, b);
+    return order != 0 ? order : strcmp(a, b);
 }
 
 static int compareFolderPaths(const void* a, const void* b) {

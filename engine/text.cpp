@@ -46,8 +46,3 @@ int compareIgnoringCase(const char* a, const char* b) {
         if (cx == '\0') return 0;
     }
 }
-
-int compareBytes(const char* a, const char* b) {
-    int order = strcmp(a, b);
-    return (order > 0) - (order < 0);
-}

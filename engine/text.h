@@ -25,9 +25,6 @@ inline unsigned char foldAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-// strcmp's order, bytes compared as unsigned values.
-int compareBytes(const char* a, const char* b);
-
 // True for the entries "." and ".." that directory searches report.
 inline bool isDotEntry(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));

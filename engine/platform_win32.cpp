@@ -4,21 +4,23 @@
 #include <windows.h>
 
 #include <errno.h>
-#include <stdlib.h>
+#include <stdio.h>
 #include <string.h>
 #include <wchar.h>
 
 #include "platform.h"
-#include "platform_win32.h"
 #include "platform_runtime.h"
+#include "platform_win32.h"
 #include "reparse.h"
 #include "text.h"
 
 const char PATH_SEPARATOR = '\\';
 
-struct DirSearch {
-    HANDLE handle; // INVALID_HANDLE_VALUE: a folder that holds no entry at all
-};
+// A search is the system's own handle; INVALID_HANDLE_VALUE stands for a
+// folder that holds no entry at all.
+static DirSearch* searchOf(HANDLE handle) {
+    return reinterpret_cast<DirSearch*>(handle);
+}
 
 // The system keeps a listing's state itself: there is none to keep here.
 static int win32BeginListing(const Platform&, const char*, ListingOptions, ListingState** made) {
@@ -28,8 +30,7 @@ static int win32BeginListing(const Platform&, const char*, ListingOptions, Listi
 
 static void win32EndListing(const Platform&, ListingState*) {}
 
-static int win32RealPath(const Platform&, const SearchFolder& folder, char* out,
-                         size_t capacity) {
+static int win32RealPath(const Platform&, const SearchFolder& folder, char* out, size_t capacity) {
     return copyText(out, capacity, folder.path);
 }
 
@@ -100,9 +101,8 @@ static void fillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
 // Whether `folder`, whose search found no entry, is a folder that exists: a
 // drive's root has no "." and, when empty, its search finds nothing.
 static bool isEmptyFolder(const char* folder) {
-    char root[PATH_BUFFER] = "";
-    if (!copyText(root, sizeof root, folder) || !appendText(root, sizeof root, "\\", 1))
-        return false;
+    char root[PATH_BUFFER];
+    if (snprintf(root, sizeof root, "%s\\", folder) >= PATH_BUFFER) return false;
     DWORD attributes = GetFileAttributesA(root);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -111,31 +111,24 @@ static bool isEmptyFolder(const char* folder) {
 static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, SearchDetail,
                                  DirEntry* entry) {
     const char* folder = where.path;
-    char pattern[PATH_BUFFER] = "";
+    char pattern[PATH_BUFFER];
     wchar_t widePattern[PATH_BUFFER];
-    if (!copyText(pattern, sizeof pattern, folder) ||
-        !appendText(pattern, sizeof pattern, "\\*.*", 4) ||
+    if (snprintf(pattern, sizeof pattern, "%s\\*.*", folder) >= PATH_BUFFER ||
         !MultiByteToWideChar(CP_ACP, 0, pattern, -1, widePattern, PATH_BUFFER)) {
         errno = ENAMETOOLONG;
         return nullptr;
     }
-    DirSearch* search = static_cast<DirSearch*>(malloc(sizeof(DirSearch)));
-    if (!search) {
-        errno = ENOMEM;
-        return nullptr;
-    }
     WIN32_FIND_DATAW data;
-    search->handle = FindFirstFileW(widePattern, &data);
-    if (search->handle != INVALID_HANDLE_VALUE) {
+    HANDLE handle = FindFirstFileW(widePattern, &data);
+    if (handle != INVALID_HANDLE_VALUE) {
         fillEntry(data, entry);
-        return search;
+        return searchOf(handle);
     }
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND && isEmptyFolder(folder)) {
         dotEntry(entry);
-        return search;
+        return searchOf(INVALID_HANDLE_VALUE);
     }
-    free(search);
     // A file is no folder to search, whatever the pattern's failure says.
     DWORD attributes = GetFileAttributesA(folder);
     bool file = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -145,8 +138,8 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
 
 static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
     WIN32_FIND_DATAW data;
-    if (search->handle == INVALID_HANDLE_VALUE) return SEARCH_END;
-    if (!FindNextFileW(search->handle, &data)) {
+    if (search == searchOf(INVALID_HANDLE_VALUE)) return SEARCH_END;
+    if (!FindNextFileW(search, &data)) {
         DWORD error = GetLastError();
         if (error == ERROR_NO_MORE_FILES) return SEARCH_END;
         errno = errnoOfWindowsError(error);
@@ -157,13 +150,11 @@ static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
 }
 
 static void win32FindClose(const Platform&, DirSearch* search) {
-    if (search->handle != INVALID_HANDLE_VALUE) FindClose(search->handle);
-    free(search);
+    if (search != searchOf(INVALID_HANDLE_VALUE)) FindClose(search);
 }
 
 // The box tells the system's own text; the reason is for the command line.
-static void win32ShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
-                             int) {
+static void win32ShowMessage(const Platform&, DialogHandle owner, const UserMessage& message, int) {
     MessageBoxA(static_cast<HWND>(owner), message.text, message.caption, MB_OK);
 }
 

@@ -17,21 +17,14 @@ size_t cp1252ToUtf8(const char* text, char* target, size_t capacity) {
         uint32_t point = *c;
         if (point >= 0x80 && point < 0xA0) point = HIGH_CONTROLS[point - 0x80];
         if (point == 0) point = 0xFFFD;
-        unsigned char bytes[3];
-        size_t length = 0;
-        if (point < 0x80) {
-            bytes[length++] = static_cast<unsigned char>(point);
-        } else if (point < 0x800) {
-            bytes[length++] = static_cast<unsigned char>(0xC0 | point >> 6);
-            bytes[length++] = static_cast<unsigned char>(0x80 | (point & 0x3F));
-        } else {
-            bytes[length++] = static_cast<unsigned char>(0xE0 | point >> 12);
-            bytes[length++] = static_cast<unsigned char>(0x80 | (point >> 6 & 0x3F));
-            bytes[length++] = static_cast<unsigned char>(0x80 | (point & 0x3F));
-        }
+        size_t length = point < 0x80 ? 1 : point < 0x800 ? 2 : 3;
         if (used + length + 1 > capacity) break;
-        for (size_t i = 0; i < length; ++i)
-            target[used++] = static_cast<char>(bytes[i]);
+        // Six bits in each byte after the first, which marks the length.
+        static const unsigned char LEAD[] = {0, 0, 0xC0, 0xE0};
+        for (size_t i = length - 1; i > 0; --i, point >>= 6)
+            target[used + i] = static_cast<char>(0x80 | (point & 0x3F));
+        target[used] = static_cast<char>(LEAD[length] | point);
+        used += length;
     }
     if (capacity > 0) target[used] = '\0';
     return used;

@@ -1,5 +1,7 @@
 #include "utf8.h"
 
+#include <algorithm>
+
 size_t decodeUtf8(const char* text, uint32_t& point) {
     const unsigned char* c = reinterpret_cast<const unsigned char*>(text);
     unsigned char lead = c[0];
@@ -31,11 +33,9 @@ struct Range {
     uint32_t last;
 };
 
-static bool within(const Range* ranges, size_t count, uint32_t point) {
-    for (size_t i = 0; i < count; ++i) {
-        if (point >= ranges[i].first && point <= ranges[i].last) return true;
-    }
-    return false;
+template <size_t N> static bool within(const Range (&ranges)[N], uint32_t point) {
+    return std::any_of(ranges, ranges + N,
+                       [point](const Range& r) { return point >= r.first && point <= r.last; });
 }
 
 // The blocks of combining marks, and of East Asian wide and full-width characters.
@@ -52,32 +52,25 @@ static const Range WIDE[] = {
     {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
 };
 
-size_t utf8Columns(const char* text) {
-    size_t columns = 0;
+// The sum of `weight` over the characters of `text`, each byte that is not
+// part of a well-formed character weighing one.
+template <typename Weight> static size_t measure(const char* text, Weight weight) {
+    size_t total = 0;
     while (*text) {
         uint32_t point = 0;
         size_t length = decodeUtf8(text, point);
-        if (length == 0) {
-            ++columns;
-            ++text;
-            continue;
-        }
-        text += length;
-        if (within(WIDE, sizeof WIDE / sizeof *WIDE, point))
-            columns += 2;
-        else if (!within(COMBINING, sizeof COMBINING / sizeof *COMBINING, point))
-            ++columns;
+        total += length ? weight(point) : 1;
+        text += length ? length : 1;
     }
-    return columns;
+    return total;
+}
+
+size_t utf8Columns(const char* text) {
+    return measure(text, [](uint32_t point) -> size_t {
+        return within(WIDE, point) ? 2 : within(COMBINING, point) ? 0 : 1;
+    });
 }
 
 size_t utf8Length(const char* text) {
-    size_t length = 0;
-    while (*text) {
-        uint32_t point = 0;
-        size_t bytes = decodeUtf8(text, point);
-        text += bytes ? bytes : 1;
-        ++length;
-    }
-    return length;
+    return measure(text, [](uint32_t) -> size_t { return 1; });
 }

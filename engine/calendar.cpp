@@ -4,13 +4,6 @@ static const uint64_t TICKS_PER_SECOND = 10000000;
 static const int64_t SECONDS_1601_TO_1970 = 11644473600LL;
 static const uint64_t FIRST_INVALID = 0x8000000000000000ULL;
 
-static FileTime split(uint64_t ticks) {
-    FileTime time;
-    time.low = static_cast<uint32_t>(ticks);
-    time.high = static_cast<uint32_t>(ticks >> 32);
-    return time;
-}
-
 FileTime fileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
     const int64_t lastSecond = static_cast<int64_t>(FIRST_INVALID / TICKS_PER_SECOND) - 1;
     const int64_t firstSecond = -lastSecond;
@@ -18,7 +11,8 @@ FileTime fileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
     if (seconds < firstSecond - SECONDS_1601_TO_1970) seconds = firstSecond - SECONDS_1601_TO_1970;
     int64_t ticks = (seconds + SECONDS_1601_TO_1970) * static_cast<int64_t>(TICKS_PER_SECOND) +
                     nanoseconds / 100;
-    return split(static_cast<uint64_t>(ticks));
+    uint64_t bits = static_cast<uint64_t>(ticks);
+    return {static_cast<uint32_t>(bits), static_cast<uint32_t>(bits >> 32)};
 }
 
 // Days since 1970-01-01 to a proleptic Gregorian date (H. Hinnant's algorithm).

@@ -115,7 +115,9 @@ static void tell(const Session& session, const char* text, const std::string& na
 
 // The engine's messages, told as a command line tells them: what failed, on
 // which object, and the system's reason. The dialog's texts are its own.
-static void showMessageTo(Session& session, const UserMessage& message, int reason) {
+static void cliShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
+                           int reason) {
+    Session& session = *static_cast<Session*>(owner);
     switch (message.code) {
     case MESSAGE_INVALID_HANDLE:
         tell(session, _("cannot read folder %s"), quoted(session.givenFolder), reason);
@@ -131,11 +133,6 @@ static void showMessageTo(Session& session, const UserMessage& message, int reas
         tell(session, _("memory exhausted"), std::string(), 0);
         return raiseStatus(session, EXIT_OUT_OF_MEMORY);
     }
-}
-
-static void cliShowMessage(const Platform&, DialogHandle owner, const UserMessage& message,
-                           int reason) {
-    showMessageTo(*static_cast<Session*>(owner), message, reason);
 }
 
 static void cliEndDialog(const Platform&, DialogHandle, int) {}
@@ -211,7 +208,7 @@ int runElenco(int argc, char** argv, const Platform& system) {
     errno = 0;
     if (!fullPath(options.folder, session.folder, sizeof session.folder)) {
         // getcwd's own reason (a removed working folder), or a path beyond the limit.
-        showMessageTo(session, INVALID_HANDLE, errno ? errno : ENAMETOOLONG);
+        cliShowMessage(front, &session, INVALID_HANDLE, errno ? errno : ENAMETOOLONG);
         return session.status;
     }
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;
@@ -226,7 +223,7 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // Before the walk: a place the report cannot go fails before any folder is read.
     const char* target = session.toStandardOutput ? nullptr : session.output;
     if (!beginReportOutput(output, target, readAhead)) {
-        showMessageTo(session, CANNOT_OPEN_REPORT, errno);
+        cliShowMessage(front, &session, CANNOT_OPEN_REPORT, errno);
         return session.status;
     }
     ListingOptions word = options.word | STOP_WHEN_UNREADABLE;
@@ -236,9 +233,9 @@ int runElenco(int argc, char** argv, const Platform& system) {
     int32_t result = runListing(&session, front, session.folder, word, summary);
     // Only a report written whole takes the old one's place.
     if (!finishReportOutput(output, summary.reportWritten && session.status < EXIT_REPORT_FAILED))
-        showMessageTo(session, CANNOT_WRITE_REPORT, errno);
+        cliShowMessage(front, &session, CANNOT_WRITE_REPORT, errno);
     if (result == RESULT_CANNOT_OPEN_FOLDER && !summary.selectedUnreadable) {
-        showMessageTo(session, INVALID_HANDLE, ENAMETOOLONG);
+        cliShowMessage(front, &session, INVALID_HANDLE, ENAMETOOLONG);
         return session.status;
     }
     clearProgress(session);

@@ -71,13 +71,11 @@ static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
 int32_t runListing(DialogHandle dialog, const Platform& platform, const char* path,
                    ListingOptions options, ListingSummary& summary) {
     summary = ListingSummary();
-    summary.failure = RESULT_CANNOT_OPEN_FOLDER;
     // The limits count what the report shows, not the bytes of the real path.
     char shown[SHOWN_PATH_BUFFER + 1];
     if (!platform.showName(platform, path, shown, sizeof shown)) return RESULT_CANNOT_OPEN_FOLDER;
     size_t length = platform.textLength(platform, shown);
     if (length == 0 || length > MAX_PATH_LENGTH) return RESULT_CANNOT_OPEN_FOLDER;
-    summary.failure = RESULT_OUT_OF_MEMORY;
     ListingJob job;
     bool jobMade = createJob(job, platform, shown, options) == RESULT_OK;
     if (!jobMade || !platform.beginListing(platform, path, options, &job.listing)) {
@@ -93,7 +91,6 @@ int32_t runListing(DialogHandle dialog, const Platform& platform, const char* pa
     job.currentNode = SELECTED_FOLDER_NODE;
     int32_t written = options & LIST_SUBFOLDERS ? listTree(dialog, job) : listFlat(dialog, job);
     summary.reportWritten = written == 0;
-    summary.failure = written;
     summary.foldersListed = options & LIST_SUBFOLDERS ? job.folderCount : 1;
     platform.endListing(platform, job.listing);
     releaseJob(job);

@@ -9,8 +9,6 @@
 
 struct ListingSummary {
     bool reportWritten;
-    // Why not, when it was not: RESULT_CANNOT_OPEN_REPORT (opened or written),
-    // RESULT_OUT_OF_MEMORY, or RESULT_CANNOT_OPEN_FOLDER (a path empty or too long).
     int32_t failure;
     bool selectedUnreadable; // the selected folder could not be read whole
     int32_t foldersListed;

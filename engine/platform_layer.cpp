@@ -1,25 +1,15 @@
 // The pass-through layer: each entry calls the same entry of the layer below.
 #include "platform.h"
 
-namespace {
-
-template <typename Entry> struct Down;
-
-template <typename Result, typename... Args> struct Down<Result (*)(const Platform&, Args...)> {
-    template <Result (*Platform::*entry)(const Platform&, Args...)>
-    static Result call(const Platform& self, Args... args) {
+template <auto entry, typename Result, typename... Args>
+static constexpr auto passDown(Result (*Platform::*)(const Platform&, Args...)) {
+    return +[](const Platform& self, Args... args) -> Result {
         return (self.below->*entry)(*self.below, args...);
-    }
-};
-
-template <typename Member> struct EntryOf;
-template <typename Entry> struct EntryOf<Entry Platform::*> { typedef Entry type; };
+    };
+}
 
 // The entry that hands a call to the same entry of the layer below.
-template <auto entry>
-constexpr auto down = &Down<typename EntryOf<decltype(entry)>::type>::template call<entry>;
-
-} // namespace
+template <auto entry> static constexpr auto down = passDown<entry>(entry);
 
 Platform layerOver(const Platform& below, void* context) {
     return {&below,

@@ -16,6 +16,8 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "listing_job.h"
 
 static const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
@@ -31,12 +33,15 @@ static void removeAndEnd(int signal) {
     raise(signal);
 }
 
+// errno is kept, for the reason of the call made while the signals were blocked.
 static void setBlocked(bool blocked) {
+    int error = errno;
     sigset_t set;
     sigemptyset(&set);
     for (int signal : ENDING_SIGNALS)
         sigaddset(&set, signal);
     sigprocmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+    errno = error;
 }
 
 // A signal the user chose to ignore (nohup) stays ignored.
@@ -55,10 +60,9 @@ static void installHandlers() {
 // Whether `path` leads, link by link, to a link of /proc: the system's name
 // for a file some process holds open, which opening reaches as `>` does.
 static bool throughOpenFileLink(const char* target) {
-    char path[PATH_MAX];
-    if (snprintf(path, sizeof path, "%s", target) >= static_cast<int>(sizeof path)) return false;
+    std::string path = target;
     for (int links = 0; links < 40; ++links) {
-        int descriptor = open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        int descriptor = open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
         if (descriptor < 0) return false;
         struct stat info;
         struct statfs system;
@@ -68,17 +72,12 @@ static bool throughOpenFileLink(const char* target) {
         if (!isLink) return false;
         if (onProc) return true;
         char next[PATH_MAX];
-        ssize_t length = readlink(path, next, sizeof next - 1);
-        if (length < 0) return false;
-        next[length] = '\0';
+        ssize_t length = readlink(path.c_str(), next, sizeof next - 1);
+        if (length <= 0) return false;
         // A relative link counts from its own folder.
-        const char* slash = strrchr(path, '/');
-        int folderLength = next[0] != '/' && slash ? static_cast<int>(slash - path) + 1 : 0;
-        char joined[PATH_MAX];
-        if (snprintf(joined, sizeof joined, "%.*s%s", folderLength, path, next) >=
-            static_cast<int>(sizeof joined))
-            return false;
-        memcpy(path, joined, strlen(joined) + 1);
+        size_t slash = path.rfind('/');
+        path.resize(next[0] != '/' && slash != std::string::npos ? slash + 1 : 0);
+        path.append(next, static_cast<size_t>(length));
     }
     return false;
 }
@@ -116,14 +115,12 @@ int createTemporary(const char* target, char* temporary, size_t capacity) {
     installHandlers();
     setBlocked(true);
     int descriptor = mkstemp(temporary);
-    int error = errno;
     if (descriptor >= 0) {
         memcpy(guardedPath, temporary, strlen(temporary) + 1);
         guarding = 1;
         close(descriptor);
     }
     setBlocked(false);
-    errno = error;
     return descriptor >= 0;
 }
 
@@ -152,10 +149,8 @@ int replaceWithTemporary(const char* temporary, const char* target) {
     setPermissions(temporary, target);
     setBlocked(true);
     int renamed = rename(temporary, target) == 0;
-    int error = errno;
     if (renamed) guarding = 0;
     setBlocked(false);
-    errno = error;
     return renamed;
 }
 

@@ -74,34 +74,29 @@ static void putNumber(ReportWriter& report, uint64_t value, int width) {
     put(report, digits, count);
 }
 
-static char* twoDigits(char* text, int value) {
+static void twoDigits(char* text, int value) {
     text[0] = static_cast<char>('0' + value / 10 % 10);
     text[1] = static_cast<char>('0' + value % 10);
-    return text + 2;
 }
 
 // "dd/mm/yyyy hh:mm:ss" in UTC; a time the calendar cannot hold shows as dashes
 // of the same width, so the columns stay aligned. The row's time is built
-// whole, then put once.
+// whole, then put once; the year alone may take more than four digits.
 static void putLastWrite(ReportWriter& report, FileTime time) {
     CalendarTime c;
     if (!calendarFromFileTime(time, &c)) {
         putText(report, "--/--/---- --:--:--");
         return;
     }
-    char text[48];
-    char* end = twoDigits(text, c.day);
-    *end++ = '/';
-    end = twoDigits(end, c.month);
-    *end++ = '/';
-    end = std::to_chars(end, text + sizeof text, c.year).ptr;
-    *end++ = ' ';
-    end = twoDigits(end, c.hour);
-    *end++ = ':';
-    end = twoDigits(end, c.minute);
-    *end++ = ':';
-    end = twoDigits(end, c.second);
-    put(report, text, static_cast<size_t>(end - text));
+    char text[32] = "dd/mm/";
+    twoDigits(text, c.day);
+    twoDigits(text + 3, c.month);
+    char* end = std::to_chars(text + 6, text + 20, c.year).ptr;
+    memcpy(end, " hh:mm:ss", 9);
+    twoDigits(end + 1, c.hour);
+    twoDigits(end + 4, c.minute);
+    twoDigits(end + 7, c.second);
+    put(report, text, static_cast<size_t>(end + 9 - text));
 }
 
 // One file row with `levels` indentations, "\r\n" included.
@@ -160,11 +155,12 @@ static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
                          report.failed ? report.failure : closeFailure);
 }
 
-// An empty line, then "<label><count>" and an empty line: how every report and section ends.
-static void putTotal(ReportWriter& report, const char* label, int32_t count) {
+// An empty line, `text` (and `count`, when it is one) and an empty line: how
+// every report and section ends.
+static void putLoneLine(ReportWriter& report, const char* text, int32_t count = -1) {
     putLineEnds(report, 1);
-    putText(report, label);
-    putNumber(report, static_cast<uint64_t>(count), 0);
+    putText(report, text);
+    if (count >= 0) putNumber(report, static_cast<uint64_t>(count), 0);
     putLineEnds(report, 2);
 }
 
@@ -188,13 +184,6 @@ static int32_t writeReport(DialogHandle dialog, const Platform& platform, Body w
     return result;
 }
 
-// The whole section of a folder with no file rows: an empty line, the text, an empty line.
-static void putLoneLine(ReportWriter& report, const char* text) {
-    putLineEnds(report, 1);
-    putText(report, text);
-    putLineEnds(report, 2);
-}
-
 int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead) {
     return writeReport(dialog, *job.platform, [&](ReportWriter& report) {
         putText(report, "Elenco dei file contenuti in");
@@ -206,7 +195,7 @@ int32_t writeFlatReport(DialogHandle dialog, ListingJob& job, bool folderRead) {
         if (!folderRead) return putLoneLine(report, "Cartella non leggibile");
         for (int32_t i = 0; i < job.fileCount; ++i)
             writeFileRow(report, job, job.files[i], 0);
-        putTotal(report, "Totale file n ", job.fileCount);
+        putLoneLine(report, "Totale file n ", job.fileCount);
     });
 }
 
@@ -218,7 +207,7 @@ static void writeFolderSection(ReportWriter& report, ListingJob& job) {
     putHeaderTitles(report, job, "   lunghezza", "  ultima modifica");
     for (int32_t i = 0; i < job.fileCount; ++i)
         writeFileRow(report, job, job.files[i], job.depth);
-    putTotal(report, "Totale files  ", job.fileCount);
+    putLoneLine(report, "Totale files  ", job.fileCount);
 }
 
 static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& report) {
@@ -256,7 +245,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         sortFiles(job);
         writeFolderSection(report, job);
     }
-    putTotal(report, "Totale cartelle n ", job.folderCount);
+    putLoneLine(report, "Totale cartelle n ", job.folderCount);
 }
 
 int32_t writeTreeReport(DialogHandle dialog, ListingJob& job) {

@@ -3,6 +3,8 @@
 #include <getopt.h>
 #include <string.h>
 
+#include <string>
+
 #include "i18n.h"
 
 namespace {
@@ -225,18 +227,17 @@ int parseCliOptions(int argc, char** argv, CliOptions& options, char* error, siz
         options.help = options.help || strcmp(argv[i], "/?") == 0;
     if (options.help) return 1;
     struct option table[OPTION_COUNT + 1] = {};
-    char letters[2 * OPTION_COUNT + 2] = ":";
+    std::string letters = ":";
     for (int i = 0; i < OPTION_COUNT; ++i) {
         table[i] = {OPTIONS[i].name, OPTIONS[i].value ? required_argument : no_argument, nullptr,
                     OPTIONS[i].id};
         if (OPTIONS[i].id >= 256) continue;
-        size_t used = strlen(letters);
-        letters[used] = static_cast<char>(OPTIONS[i].id);
-        letters[used + 1] = OPTIONS[i].value ? ':' : '\0';
+        letters += static_cast<char>(OPTIONS[i].id);
+        if (OPTIONS[i].value) letters += ':';
     }
     opterr = 0;
     optind = 0; // a fresh scan, on glibc and mingw-w64 alike
-    for (int id; (id = getopt_long(argc, argv, letters, table, nullptr)) != -1;) {
+    for (int id; (id = getopt_long(argc, argv, letters.c_str(), table, nullptr)) != -1;) {
         if (id == '?' || id == ':') {
             const char* word = argv[optind - 1];
             if (word[0] == '-' && word[1] == '-') return failLong(p, word);

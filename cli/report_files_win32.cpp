@@ -34,9 +34,14 @@ static void setErrnoFromSystem() {
     errno = errnoOfWindowsError(GetLastError());
 }
 
+// With FILE_FLAG_OPEN_REPARSE_POINT, the file itself, not what a link at its name leads to.
+static HANDLE openExisting(const char* target, DWORD access, DWORD flags) {
+    return CreateFileA(target, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
 bool writtenInPlace(const char* target) {
-    HANDLE handle = CreateFileA(target, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle = openExisting(target, 0, FILE_FLAG_BACKUP_SEMANTICS);
     if (handle == INVALID_HANDLE_VALUE) return false;
     bool inPlace = GetFileType(handle) != FILE_TYPE_DISK ||
                    (GetFileAttributesA(target) & FILE_ATTRIBUTE_DIRECTORY);
@@ -44,14 +49,8 @@ bool writtenInPlace(const char* target) {
     return inPlace;
 }
 
-// The file itself, not what a link at its name leads to.
-static HANDLE openOwnFile(const char* target, DWORD access) {
-    return CreateFileA(target, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-}
-
 bool hasOtherNames(const char* target) {
-    HANDLE handle = openOwnFile(target, 0);
+    HANDLE handle = openExisting(target, 0, FILE_FLAG_OPEN_REPARSE_POINT);
     if (handle == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION information;
     bool linked = GetFileInformationByHandle(handle, &information) &&
@@ -98,7 +97,7 @@ int replaceWithTemporary(const char* temporary, const char* target) {
 }
 
 KeptReport keepToRewrite(const char* target) {
-    HANDLE handle = openOwnFile(target, GENERIC_WRITE);
+    HANDLE handle = openExisting(target, GENERIC_WRITE, FILE_FLAG_OPEN_REPARSE_POINT);
     BY_HANDLE_FILE_INFORMATION information;
     if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information) ||
         (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {

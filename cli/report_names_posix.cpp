@@ -10,16 +10,12 @@
 #include "text.h"
 #include "utf8.h"
 
-// A name of ASCII bytes alone is its own conversion.
-static bool plainAscii(const char* name) {
-    for (; *name; ++name) {
-        if (static_cast<unsigned char>(*name) >= 0x80) return false;
-    }
-    return true;
-}
-
 static void convertName(DirEntry* entry) {
-    if (plainAscii(entry->name)) return;
+    // A name of ASCII bytes alone is its own conversion.
+    const char* c = entry->name;
+    while (*c && static_cast<unsigned char>(*c) < 0x80)
+        ++c;
+    if (!*c) return;
     char converted[PATH_BUFFER];
     utf8ToCp1252(entry->name, converted, sizeof converted);
     copyText(entry->name, sizeof entry->name, converted);

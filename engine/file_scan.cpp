@@ -22,15 +22,6 @@ static void splitFileName(char* fileName, FileEntry& file) {
     file.type = dot + 1;
 }
 
-// A file listed without its details: the user hears of it by its full path.
-static void noteDetailsUnknown(DialogHandle dialog, ListingJob& job, const DirEntry& entry) {
-    char path[2 * SHOWN_PATH_BUFFER];
-    joinPath(path, sizeof path, job.currentPath, entry.name);
-    SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
-    noteIncomplete(job, dialog, INCOMPLETE_DETAILS_UNREADABLE, path, folder, entry.realName,
-                   entry.detailsError);
-}
-
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
     if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
         if (reason) *reason = ENAMETOOLONG;
@@ -63,8 +54,12 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
         file.sizeLow = entry.sizeLow;
         file.attributes = entry.attributes;
         if (entry.detailsError) {
+            // Listed without its details: the user hears of it by its full path.
             file.attributes |= DETAILS_UNKNOWN;
-            noteDetailsUnknown(dialog, job, entry);
+            char path[2 * SHOWN_PATH_BUFFER];
+            joinPath(path, sizeof path, job.currentPath, entry.name);
+            noteIncomplete(job, dialog, INCOMPLETE_DETAILS_UNREADABLE, path, folder, entry.realName,
+                           entry.detailsError);
         }
         file.lastWrite = entry.lastWrite;
         int32_t nameLength = static_cast<int32_t>(platform.textColumns(platform, file.name));

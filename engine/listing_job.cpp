@@ -13,10 +13,6 @@ struct TextBlock {
 
 enum : size_t { FIRST_BLOCK = 4096, LARGEST_BLOCK = 1 << 20 };
 
-static char* textOf(TextBlock* block) {
-    return reinterpret_cast<char*>(block + 1);
-}
-
 char* storeText(TextArena& arena, const char* text, size_t length) {
     size_t needed = length + 1;
     // A block rewound over is filled again before a new one is taken.
@@ -36,7 +32,7 @@ char* storeText(TextArena& arena, const char* text, size_t length) {
         arena.current = next;
         arena.used = 0;
     }
-    char* copy = textOf(arena.current) + arena.used;
+    char* copy = reinterpret_cast<char*>(arena.current + 1) + arena.used;
     memcpy(copy, text, length);
     copy[length] = '\0';
     arena.used += needed;

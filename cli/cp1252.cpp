@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+#include <algorithm>
+
 #include "utf8.h"
 
 // Code points of 0x80 to 0x9F; 0 where Windows-1252 leaves the byte undefined.
@@ -34,10 +36,8 @@ size_t cp1252ToUtf8(const char* text, char* target, size_t capacity) {
 // 0x81, 0x8D, 0x8F, 0x90 and 0x9D included, as the C1 controls are).
 static char byteOf(uint32_t point) {
     if (point < 0x80 || (point >= 0xA0 && point <= 0xFF)) return static_cast<char>(point);
-    for (int i = 0; i < 32; ++i) {
-        if (HIGH_CONTROLS[i] != 0 && HIGH_CONTROLS[i] == point) return static_cast<char>(0x80 + i);
-    }
-    return '?';
+    const uint16_t* found = std::find(HIGH_CONTROLS, HIGH_CONTROLS + 32, point);
+    return found != HIGH_CONTROLS + 32 ? static_cast<char>(0x80 + (found - HIGH_CONTROLS)) : '?';
 }
 
 int utf8ToCp1252(const char* text, char* target, size_t capacity) {

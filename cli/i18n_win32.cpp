@@ -4,6 +4,8 @@
 #include <string.h>
 #include <windows.h>
 
+#include <string>
+
 #include "catalogue_it.h"
 
 // The built-in catalogue in force: the Italian one for an Italian user, none otherwise.
@@ -43,14 +45,8 @@ const char* translate(const char* text) {
 }
 
 const char* translatePlural(const char* one, const char* many, unsigned long count) {
-    char key[512];
-    size_t oneLength = strlen(one), manyLength = strlen(many);
-    const char* found = nullptr;
-    if (oneLength + manyLength + 1 < sizeof key) {
-        memcpy(key, one, oneLength + 1);
-        memcpy(key + oneLength + 1, many, manyLength);
-        found = lookUp(key, oneLength + 1 + manyLength);
-    }
+    std::string key = std::string(one) + '\0' + many;
+    const char* found = lookUp(key.data(), key.size());
     // Italian, like English, uses the singular for one alone.
     if (!found) return count == 1 ? one : many;
     return count == 1 ? found : found + strlen(found) + 1;

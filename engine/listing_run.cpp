@@ -29,7 +29,8 @@ static int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEnt
     return folder.name ? RESULT_OK : RESULT_OUT_OF_MEMORY;
 }
 
-static void reportGathering(DialogHandle dialog, ListingJob& job, int32_t result, int reason) {
+// Tells how gathering the selected folder failed. Returns whether the run stops there.
+static bool reportGathering(DialogHandle dialog, ListingJob& job, int32_t result, int reason) {
     const Platform& platform = *job.platform;
     if (result == RESULT_CANNOT_OPEN_FOLDER) job.summary->selectedUnreadable = true;
     if (result == RESULT_OUT_OF_MEMORY) platform.showMessage(platform, dialog, OUT_OF_MEMORY, 0);
@@ -37,6 +38,7 @@ static void reportGathering(DialogHandle dialog, ListingJob& job, int32_t result
         platform.showMessage(platform, dialog, INVALID_HANDLE, reason);
     if (result == RESULT_OUT_OF_MEMORY || result == RESULT_CANNOT_OPEN_FOLDER)
         platform.endDialog(platform, dialog, 0);
+    return result == RESULT_CANNOT_OPEN_FOLDER && (job.options & STOP_WHEN_UNREADABLE);
 }
 
 static int32_t listTree(DialogHandle dialog, ListingJob& job) {
@@ -49,9 +51,7 @@ static int32_t listTree(DialogHandle dialog, ListingJob& job) {
     int reason = 0;
     int32_t walked = walkFolders(dialog, job, &reason);
     if (walked == RESULT_CANNOT_OPEN_FOLDER) job.folders[0].readError = reason;
-    reportGathering(dialog, job, walked, reason);
-    if (walked == RESULT_CANNOT_OPEN_FOLDER && (job.options & STOP_WHEN_UNREADABLE))
-        return RESULT_CANNOT_OPEN_FOLDER;
+    if (reportGathering(dialog, job, walked, reason)) return RESULT_CANNOT_OPEN_FOLDER;
     sortFolders(job);
     int32_t written = writeTreeReport(dialog, job);
     job.platform->expectSearches(*job.platform, job.listing, nullptr, 0);
@@ -61,9 +61,7 @@ static int32_t listTree(DialogHandle dialog, ListingJob& job) {
 static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
     int reason = 0;
     int32_t scanned = scanFiles(dialog, job, &reason);
-    reportGathering(dialog, job, scanned, reason);
-    if (scanned == RESULT_CANNOT_OPEN_FOLDER && (job.options & STOP_WHEN_UNREADABLE))
-        return RESULT_CANNOT_OPEN_FOLDER;
+    if (reportGathering(dialog, job, scanned, reason)) return RESULT_CANNOT_OPEN_FOLDER;
     sortFiles(job);
     return writeFlatReport(dialog, job, scanned != RESULT_CANNOT_OPEN_FOLDER);
 }

@@ -144,17 +144,6 @@ static int32_t reportFailure(DialogHandle dialog, const Platform& platform,
     return RESULT_CANNOT_OPEN_REPORT;
 }
 
-// A report that could not be written whole is a failure, not a listing.
-static int32_t closeReport(DialogHandle dialog, ReportWriter& report) {
-    const Platform& platform = *report.platform;
-    flush(report);
-    bool closed = platform.closeReport(platform, report.file);
-    int closeFailure = errno;
-    if (closed && !report.failed) return 0;
-    return reportFailure(dialog, platform, CANNOT_WRITE_REPORT,
-                         report.failed ? report.failure : closeFailure);
-}
-
 // An empty line, `text` (and `count`, when it is one) and an empty line: how
 // every report and section ends.
 static void putLoneLine(ReportWriter& report, const char* text, int32_t count = -1) {
@@ -178,7 +167,12 @@ static int32_t writeReport(DialogHandle dialog, const Platform& platform, Body w
     int32_t result = report->file ? 0 : reportFailure(dialog, platform, CANNOT_OPEN_REPORT, errno);
     if (report->file) {
         writeBody(*report);
-        result = closeReport(dialog, *report);
+        flush(*report);
+        // A report that could not be written whole is a failure, not a listing.
+        bool closed = platform.closeReport(platform, report->file);
+        if (!closed || report->failed)
+            result = reportFailure(dialog, platform, CANNOT_WRITE_REPORT,
+                                   report->failed ? report->failure : errno);
     }
     platform.reallocate(platform, report, 0);
     return result;

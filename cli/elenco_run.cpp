@@ -163,18 +163,16 @@ static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKin
     }
 }
 
-static int usageError(const char* reason) {
-    fprintf(stderr, "elenco: %s\n", reason);
-    fputs(_("Try 'elenco --help' for more information.\n"), stderr);
-    return EXIT_USAGE;
-}
-
 int runElenco(int argc, char** argv, const Platform& system) {
     prepareStandardStreams();
     startTranslations();
     CliOptions options;
     char error[512];
-    if (!parseCliOptions(argc, argv, options, error, sizeof error)) return usageError(error);
+    if (!parseCliOptions(argc, argv, options, error, sizeof error)) {
+        fprintf(stderr, "elenco: %s\n", error);
+        fputs(_("Try 'elenco --help' for more information.\n"), stderr);
+        return EXIT_USAGE;
+    }
     Session session = {};
     // As coreutils do, a help that could not be written is a failure of its own.
     if (options.help || options.version) {

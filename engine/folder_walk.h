@@ -11,9 +11,9 @@
 // nothing below it and the reason in its readError, which the report tells.
 // Returns 1 when every entry was read; -4 when job.currentPath cannot be
 // searched, or its search failed midway, with the system's reason in `reason`
-// when given; -2 when the array
-// could not grow, at any level: the walk then stops and the records stored
-// before stay valid. currentPath and depth are restored whatever the result.
+// when given; -2 when the array could not grow, at any level: the walk then
+// stops and the records stored before stay valid. currentPath and depth are
+// restored whatever the result.
 int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
 
 // Orders all folderCount records by full path, case-insensitively.

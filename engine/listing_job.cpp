@@ -76,10 +76,6 @@ void releaseJob(ListingJob& job) {
     releaseArena(job.folderTexts);
     if (job.files) job.platform->reallocate(*job.platform, job.files, 0);
     if (job.folders) job.platform->reallocate(*job.platform, job.folders, 0);
-    job.files = nullptr;
-    job.folders = nullptr;
-    job.fileCapacity = 0;
-    job.folderCapacity = 0;
 }
 
 // Both arrays grow the same way; only the record type differs. Doubling keeps

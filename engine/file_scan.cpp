@@ -49,10 +49,8 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
             break;
         }
         FileEntry& file = job.files[job.fileCount];
+        file = {nullptr, nullptr, entry.sizeHigh, entry.sizeLow, entry.attributes, entry.lastWrite};
         splitFileName(fileName, file);
-        file.sizeHigh = entry.sizeHigh;
-        file.sizeLow = entry.sizeLow;
-        file.attributes = entry.attributes;
         if (entry.detailsError) {
             // Listed without its details: the user hears of it by its full path.
             file.attributes |= DETAILS_UNKNOWN;
@@ -61,7 +59,6 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
             noteIncomplete(job, dialog, INCOMPLETE_DETAILS_UNREADABLE, path, folder, entry.realName,
                            entry.detailsError);
         }
-        file.lastWrite = entry.lastWrite;
         int32_t nameLength = static_cast<int32_t>(platform.textColumns(platform, file.name));
         if (nameLength > job.widestName) job.widestName = nameLength;
         ++job.fileCount;

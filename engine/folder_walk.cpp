@@ -35,21 +35,11 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirE
     if (!parent) parent = storeText(job.folderTexts, savedPath, strlen(savedPath));
     const char* storedName = parent ? storeText(job.folderTexts, name, strlen(name)) : nullptr;
     if (!storedName) return RESULT_OUT_OF_MEMORY;
-    int32_t index = job.folderCount;
-    FolderEntry& folder = job.folders[index];
-    folder.parent = parent;
-    folder.name = storedName;
-    folder.depth = job.depth;
-    folder.readError = 0;
-    folder.node = entry.node;
-    ++job.folderCount;
-
+    int32_t index = job.folderCount++;
+    job.folders[index] = {storedName, parent, job.depth, entry.detailsError, entry.node};
     // A folder the search knows cannot be searched is listed as such.
-    int reason = entry.detailsError;
-    if (reason) {
-        folder.readError = reason;
-        return RESULT_OK;
-    }
+    if (entry.detailsError) return RESULT_OK;
+    int reason = 0;
     ++job.depth;
     copyText(job.currentPath, sizeof job.currentPath, childPath);
     job.currentNode = entry.node;

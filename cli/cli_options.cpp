@@ -96,8 +96,8 @@ int parseWord(Parser& p, const char* text) {
     ListingOptions value = static_cast<ListingOptions>(decimal(text, DIALOG_WORD_LIMIT));
     if (!*text || value > DIALOG_WORD_LIMIT)
         return fail(p, _("invalid option word '%s' (0 to 127)"), text);
-    // The word sets every setting but the reversal, which it cannot say.
-    p.options.word = value | (p.options.word & SORT_REVERSED);
+    // The word sets every setting but the reversal and -x, which it cannot say.
+    p.options.word = value | (p.options.word & (SORT_REVERSED | STAY_ON_FILE_SYSTEM));
     return 1;
 }
 
@@ -139,7 +139,7 @@ int apply(Parser& p, int id, const char* value) {
     case 'r': word |= SORT_REVERSED; break;
     case OPT_WORD: return parseWord(p, value);
     case OPT_ENCODING: return parseEncoding(p, value);
-    case 'x': p.options.oneFileSystem = true; break;
+    case 'x': word |= STAY_ON_FILE_SYSTEM; break;
     case 'j': return parseJobs(p, value);
     case 'o':
         if (!*value) return fail(p, "%s", _("empty FILE for the report"));

@@ -17,7 +17,6 @@ struct CliOptions {
     const char* folder;  // "." when none is given
     const char* output;  // null: the report's own name; "-": standard output
     ReportEncoding encoding;
-    bool oneFileSystem; // -x: subfolders on another file system are left out
     int jobs;           // threads reading folders (-j); 0: one per core
     bool quiet;
     bool help;

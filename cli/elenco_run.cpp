@@ -210,9 +210,8 @@ int runElenco(int argc, char** argv, const Platform& system) {
         return session.status;
     }
     session.toStandardOutput = options.output && strcmp(options.output, "-") == 0;
-    if (session.toStandardOutput)
-        snprintf(session.output, sizeof session.output, "(standard output)");
-    else if (!fullPath(session.givenOutput, session.output, sizeof session.output))
+    if (!session.toStandardOutput &&
+        !fullPath(session.givenOutput, session.output, sizeof session.output))
         snprintf(session.output, sizeof session.output, "%s", session.givenOutput);
     bool onTerminal = !options.quiet && isatty(STDERR_FILENO);
     session.progress = onTerminal && !(session.toStandardOutput && isatty(STDOUT_FILENO));
@@ -225,7 +224,6 @@ int runElenco(int argc, char** argv, const Platform& system) {
         return session.status;
     }
     ListingOptions word = options.word | STOP_WHEN_UNREADABLE;
-    if (options.oneFileSystem) word |= STAY_ON_FILE_SYSTEM;
     ListingSummary summary;
     // A folder that cannot be read leaves no report, and an old one as it was.
     int32_t result = runListing(&session, front, session.folder, word, summary);

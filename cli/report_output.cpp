@@ -34,7 +34,6 @@ static int keepInPlace(ReportOutput& output, const char* target) {
 
 int beginReportOutput(ReportOutput& output, const char* target, const Platform& below) {
     output = ReportOutput();
-    output.kept = NO_KEPT_REPORT;
     output.below = below;
     output.target = target;
     if (!target) return 1;

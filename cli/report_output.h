@@ -17,7 +17,7 @@ struct ReportOutput {
     Platform below;     // opens, writes and closes the files
     const char* target; // null: standard output
     ReportFile* device; // written in place: open from the start until the engine takes it
-    KeptReport kept;    // rewritten in place from the temporary file once complete
+    KeptReport kept = NO_KEPT_REPORT; // rewritten in place from the temporary file once complete
     bool temporaryMade;
     char temporary[REAL_PATH_BUFFER];
     char temporaryFolder[REAL_PATH_BUFFER];

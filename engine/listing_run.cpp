@@ -13,9 +13,6 @@
 // at its last separator, a root or drive having an empty parent and itself as name.
 static int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEntry& folder) {
     const char* separator = strrchr(path, PATH_SEPARATOR);
-    folder.depth = 0;
-    folder.readError = 0;
-    folder.node = SELECTED_FOLDER_NODE;
     const char* name = path;
     size_t parentLength = 0;
     // No separator (a drive such as "C:"), or only the leading one of a root:
@@ -24,8 +21,9 @@ static int32_t selectedFolderEntry(TextArena& texts, const char* path, FolderEnt
         parentLength = separator == path ? 1 : static_cast<size_t>(separator - path);
         name = separator + 1;
     }
-    folder.parent = storeText(texts, path, parentLength);
-    folder.name = folder.parent ? storeText(texts, name, strlen(name)) : nullptr;
+    const char* parent = storeText(texts, path, parentLength);
+    folder = {parent ? storeText(texts, name, strlen(name)) : nullptr, parent, 0, 0,
+              SELECTED_FOLDER_NODE};
     return folder.name ? RESULT_OK : RESULT_OUT_OF_MEMORY;
 }
 

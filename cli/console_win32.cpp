@@ -9,10 +9,6 @@
 
 #include "cp1252.h"
 
-#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
-#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
-#endif
-
 // The console's code page as the user had it, given back when elenco.exe ends.
 static UINT userCodePage;
 

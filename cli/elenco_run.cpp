@@ -14,7 +14,6 @@
 
 #include "cli_options.h"
 #include "console.h"
-#include "cp1252.h"
 #include "i18n.h"
 #include "listing_run.h"
 #include "listing_summary.h"

@@ -4,8 +4,6 @@
 // opens a folder by that, below its parent.
 #include "report_names.h"
 
-#include <string.h>
-
 #include "cp1252.h"
 #include "text.h"
 #include "utf8.h"

@@ -7,7 +7,6 @@
 #include "listing_summary.h"
 #include "messages.h"
 #include "report.h"
-#include "text.h"
 
 // The record of the selected folder itself, its texts stored in `texts`: split
 // at its last separator, a root or drive having an empty parent and itself as name.

@@ -5,7 +5,6 @@
 
 #include <errno.h>
 #include <stdio.h>
-#include <string.h>
 #include <wchar.h>
 
 #include "platform.h"

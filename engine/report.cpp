@@ -11,7 +11,6 @@
 #include "folder_walk.h"
 #include "listing_summary.h"
 #include "messages.h"
-#include "text.h"
 
 static void flush(ReportWriter& report) {
     if (report.used > 0 && !report.failed &&

@@ -3,8 +3,6 @@
 // UTF-8, padded by the columns a terminal gives them.
 #pragma once
 
-#include <stddef.h>
-
 #include "platform.h"
 
 // The names layer over `below`: names in Windows-1252, or in UTF-8 when

@@ -11,6 +11,12 @@ int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
     return joinPath(target, capacity, folder.parent, folder.name);
 }
 
+int searchablePath(const Platform& platform, const char* parent, const char* name, char* path,
+                   size_t capacity) {
+    return joinPath(path, capacity, parent, name) &&
+           platform.textLength(platform, path) <= MAX_SEARCHABLE_PATH;
+}
+
 // A subfolder whose path, as the report shows it, is too long to search.
 static void noteLeftOut(DialogHandle dialog, ListingJob& job, const DirEntry& entry,
                         const char* savedPath) {
@@ -27,8 +33,7 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirE
                                 const char* savedPath, uint32_t savedNode, const char*& parent) {
     const char* name = entry.name;
     char childPath[SHOWN_PATH_BUFFER];
-    if (!joinPath(childPath, sizeof childPath, savedPath, name) ||
-        job.platform->textLength(*job.platform, childPath) > MAX_SEARCHABLE_PATH) {
+    if (!searchablePath(*job.platform, savedPath, name, childPath, sizeof childPath)) {
         noteLeftOut(dialog, job, entry, savedPath);
         return RESULT_OK;
     }

@@ -6,6 +6,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -194,8 +195,10 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // into lines on standard error.
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
     Platform names = reportNamesLayer(system, encoding == ENCODING_UTF8);
-    ReadAhead ahead(options.jobs ? options.jobs
-                                 : static_cast<int>(std::thread::hardware_concurrency()));
+    // Unless told how many, a reader per core, and more while folders come late.
+    int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+    ReadAhead ahead(options.jobs ? options.jobs : cores,
+                    options.jobs ? options.jobs : std::max<int>(cores, READ_AHEAD_WINDOW));
     Platform readAhead = readAheadLayer(names, ahead);
     ReportOutput output;
     Platform placed = reportOutputLayer(readAhead, output);

@@ -62,9 +62,9 @@ const CliOption OPTIONS[] = {
      N_("leave out folders on other file systems,\n"
         "naming each on standard error")},
     {"jobs", 'j', "N",
-     N_("read up to N folders at once, ahead of the walk\n"
-        "and the report, in at most 4 MB (default: one per\n"
-        "core, up to 16 while folders come late; 1 to 64)")},
+     N_("read up to N folders at once (default 16), ahead\n"
+        "of the walk and the report, in at most 4 MB: one\n"
+        "per core, more while folders come late; 1 to 64")},
 #endif
     {"quiet", 'q', nullptr, N_("no progress or closing line on standard error")},
     {"help", 'h', nullptr, N_("show this help and exit")},

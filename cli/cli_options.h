@@ -18,7 +18,7 @@ struct CliOptions {
     const char* output;  // null: the report's own name; "-": standard output
     ReportEncoding encoding;
     bool oneFileSystem; // -x: subfolders on another file system are left out
-    int jobs;           // threads reading folders (-j); 0: one per core, more on a share
+    int jobs;           // the most threads reading folders (-j); 0: 16
     bool quiet;
     bool help;
     bool version;

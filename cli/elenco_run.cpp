@@ -25,6 +25,7 @@
 #include "read_ahead.h"
 #include "report_names.h"
 #include "report_output.h"
+#include "thread_waits.h"
 #include "version.h"
 
 static const char VERSION[] = "elenco (Zarpello) " ZARPELLO_VERSION "\n";
@@ -195,10 +196,12 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // into lines on standard error.
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
     Platform names = reportNamesLayer(system, encoding == ENCODING_UTF8);
-    // Unless told how many, a reader per core, and more while folders come late.
+    // Readers start at one per core, and more join while folders come late, up
+    // to -j or 16: more than the cores only cost a local disk. A system that
+    // does not tell a thread's waits gets as many as asked from the start.
     int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
-    ReadAhead ahead(options.jobs ? options.jobs : cores,
-                    options.jobs ? options.jobs : std::max<int>(cores, READ_AHEAD_WINDOW));
+    int most = options.jobs ? options.jobs : READ_AHEAD_WINDOW;
+    ReadAhead ahead(threadWaits() >= 0 || !options.jobs ? std::min(cores, most) : most, most);
     Platform readAhead = readAheadLayer(names, ahead);
     ReportOutput output;
     Platform placed = reportOutputLayer(readAhead, output);

@@ -288,6 +288,8 @@ void stopReaders(ReadAhead& ahead) {
     ahead.submitted.notify_all();
     for (std::thread& thread : ahead.threads)
         thread.join();
+    // The report's folders are read by as many as the walk's came to need.
+    ahead.readers = std::max(ahead.readers, static_cast<int>(ahead.threads.size()));
     ahead.threads.clear();
     for (ReadAheadSlot& slot : ahead.slots)
         discard(ahead.below, slot);

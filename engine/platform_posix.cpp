@@ -55,6 +55,11 @@ struct KeptEntry {
     uint8_t examined;
 };
 
+// The bytes of a kept entry with this header.
+static size_t keptSize(const KeptEntry& header) {
+    return sizeof header + header.nameLength + 1 + (header.examined ? sizeof(EntryDetails) : 0);
+}
+
 // The folders one thread holds open: the selected folder and those below it
 // down to the last one it opened. The next folder, in the report's order, is
 // mostly below one of them.
@@ -316,7 +321,8 @@ static bool keepEntry(ListingState& listing, uint32_t parent, int folder, KeptBl
     bool examined = kind == DT_UNKNOWN && !isDotEntry(name);
     if (examined && !examine(folder, name, details, kind)) return true;
     size_t length = strlen(name);
-    size_t size = sizeof(KeptEntry) + length + 1 + (examined ? sizeof details : 0);
+    KeptEntry header = {0, kind, static_cast<uint8_t>(length), examined};
+    size_t size = keptSize(header);
     if (block.used + size > block.capacity) {
         size_t capacity = block.capacity ? 2 * block.capacity : 1024;
         while (capacity < block.used + size)
@@ -328,7 +334,6 @@ static bool keepEntry(ListingState& listing, uint32_t parent, int folder, KeptBl
         block.capacity = capacity;
     }
     char* at = block.bytes + block.used;
-    KeptEntry header = {0, kind, static_cast<uint8_t>(length), examined};
     memcpy(at + sizeof header, name, length + 1);
     if (examined) memcpy(at + sizeof header + length + 1, &details, sizeof details);
     if (kind == DT_DIR && !isDotEntry(name)) {
@@ -378,8 +383,7 @@ static bool readIntoNode(ListingState& listing, uint32_t index, int folder) {
         KeptEntry header;
         memcpy(&header, kept + offset, sizeof header);
         if (header.node) nodeAt(listing, header.node).name = kept + offset + sizeof header;
-        offset +=
-            sizeof header + header.nameLength + 1 + (header.examined ? sizeof(EntryDetails) : 0);
+        offset += keptSize(header);
     }
     node.entries = kept;
     node.entriesSize = static_cast<uint32_t>(block.used);
@@ -422,8 +426,7 @@ static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
             const char* name = bytes + sizeof header;
             EntryDetails details;
             if (header.examined) memcpy(&details, name + header.nameLength + 1, sizeof details);
-            search->at += static_cast<uint32_t>(sizeof header + header.nameLength + 1 +
-                                                (header.examined ? sizeof details : 0));
+            search->at += static_cast<uint32_t>(keptSize(header));
             filled = fillEntry(search, name, header.kind, header.examined ? &details : nullptr,
                                header.node, entry);
         } else {

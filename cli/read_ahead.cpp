@@ -299,6 +299,7 @@ void stopReaders(ReadAhead& ahead) {
     ahead.walkedBytes = 0;
     ahead.walkNext.clear();
     ahead.walkAt.clear();
+    ahead.unknownSince = 0;
     ahead.planned = nullptr;
     ahead.plannedCount = 0;
 }
@@ -353,11 +354,11 @@ DirSearch* answer(const Platform& self, ReadAheadSlot& slot, const SearchFolder&
     return reinterpret_cast<DirSearch*>(search);
 }
 
-// The key of a folder the walk comes to that no reader was offered: its
-// subfolders come after those of the walk's last folder. The first is the
-// selected folder, keyed first.
-std::string keyOfUnknown(const ReadAhead& ahead) {
-    return ahead.walkAt.empty() ? ahead.walkAt : ahead.walkAt + std::string(4, '\xff');
+// The key of a folder the walk comes to that no reader was offered (the
+// first, or one past the most kept in view): after the last folder it was
+// offered and what that leads to, in the order the walk comes to them.
+std::string keyOfUnknown(ReadAhead& ahead) {
+    return keyBelow(ahead.walkAt + std::string(4, '\xff'), ahead.unknownSince++);
 }
 
 // The walk's search: from a reader's slot, waited for if a reader is at it;
@@ -375,6 +376,7 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
         ahead.walked.erase(ahead.walked.begin() + (slot - ahead.walked.data()));
         ahead.submitted.notify_one();
         ahead.walkAt = taken.key;
+        ahead.unknownSince = 0;
         held.unlock();
         return answer(self, taken, folder, SEARCH_KINDS_ONLY, entry);
     }
@@ -383,8 +385,11 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
         return next.second.node == folder.node && next.second.path == folder.path;
     });
     std::string key = known != ahead.walkNext.end() ? known->first : keyOfUnknown(ahead);
-    if (known != ahead.walkNext.end()) ahead.walkNext.erase(known);
-    ahead.walkAt = key;
+    if (known != ahead.walkNext.end()) {
+        ahead.walkAt = key;
+        ahead.unknownSince = 0;
+        ahead.walkNext.erase(known);
+    }
     held.unlock();
     taken = readFolder(*self.below, folder, SEARCH_KINDS_ONLY);
     std::map<std::string, WalkAhead> below = subfoldersOf(*self.below, folder.path, key, taken);

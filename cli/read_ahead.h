@@ -63,7 +63,8 @@ struct ReadAhead {
     std::map<std::string, WalkAhead> walkNext; // the walk's folders no thread has taken, by key
     std::vector<ReadAheadSlot> walked;         // the walk's folders taken by readers
     size_t walkedBytes = 0;                    // what their entries take
-    std::string walkAt;                        // the key of the walk's last folder
+    std::string walkAt;        // the key of the last offered folder the walk came to
+    uint32_t unknownSince = 0; // the folders it came to since, offered to none
     const FolderEntry* planned = nullptr;
     int32_t plannedCount = 0;
     int32_t nextWanted = 0; // the folder the report asks for next

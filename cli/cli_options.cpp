@@ -51,6 +51,9 @@ const CliOption OPTIONS[] = {
     {"encoding", OPT_ENCODING, N_("NAME"),
      N_("names and paths in windows-1252, the only\n"
         "encoding of this build")},
+    {"jobs", 'j', "N",
+     N_("read up to N folders at once, ahead of the report,\n"
+        "in at most 4 MB (default: one per core; 1 to 64)")},
 #else
     {"encoding", OPT_ENCODING, N_("NAME"),
      N_("names and paths in NAME: utf-8 (as they are,\n"
@@ -60,10 +63,11 @@ const CliOption OPTIONS[] = {
     {"one-file-system", 'x', nullptr,
      N_("leave out folders on other file systems,\n"
         "naming each on standard error")},
-#endif
     {"jobs", 'j', "N",
-     N_("read up to N folders at once, ahead of the report,\n"
-        "in at most 4 MB (default: one per core; 1 to 64)")},
+     N_("read up to N folders at once (default 16), ahead\n"
+        "of the walk and the report, in at most 4 MB: one\n"
+        "per core, more while folders come late; 1 to 64")},
+#endif
     {"quiet", 'q', nullptr, N_("no progress or closing line on standard error")},
     {"help", 'h', nullptr, N_("show this help and exit")},
     {"version", OPT_VERSION, nullptr, N_("show the version and exit")},

@@ -17,7 +17,7 @@ struct CliOptions {
     const char* folder;  // "." when none is given
     const char* output;  // null: the report's own name; "-": standard output
     ReportEncoding encoding;
-    int jobs;           // threads reading folders (-j); 0: one per core
+    int jobs;           // the most threads reading folders (-j); 0: 16
     bool quiet;
     bool help;
     bool version;

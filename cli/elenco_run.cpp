@@ -6,6 +6,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -23,6 +24,7 @@
 #include "read_ahead.h"
 #include "report_names.h"
 #include "report_output.h"
+#include "thread_waits.h"
 #include "version.h"
 
 static const char VERSION[] = "elenco (Zarpello) " ZARPELLO_VERSION "\n";
@@ -188,8 +190,12 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // into lines on standard error.
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
     Platform names = reportNamesLayer(system, encoding == ENCODING_UTF8);
-    ReadAhead ahead(options.jobs ? options.jobs
-                                 : static_cast<int>(std::thread::hardware_concurrency()));
+    // Readers start at one per core, and more join while folders come late, up
+    // to -j or 16: more than the cores only cost a local disk. A system that
+    // does not tell a thread's waits gets as many as asked from the start.
+    int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+    int most = options.jobs ? options.jobs : READ_AHEAD_WINDOW;
+    ReadAhead ahead(threadWaits() >= 0 || !options.jobs ? std::min(cores, most) : most, most);
     Platform readAhead = readAheadLayer(names, ahead);
     ReportOutput output;
     Platform placed = reportOutputLayer(readAhead, output);

@@ -4,96 +4,257 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
 
 #include "folder_walk.h"
+#include "text.h"
+#include "thread_waits.h"
 
 namespace {
 
-enum { SLOT_BYTES = READ_AHEAD_BYTES / READ_AHEAD_WINDOW };
+enum {
+    SLOT_BYTES = READ_AHEAD_BYTES / READ_AHEAD_WINDOW,
+    WALK_KNOWN = 4096, // the walk's next folders kept in view
+    WALK_SLOTS = 256,  // and the most read ahead of it
+};
 
 // How one entry is kept: these fields, then the name and the real name, each
 // with its terminator.
 struct StoredEntry {
     EntryDetails details;
+    uint32_t node;
     uint32_t nameLength;
     uint32_t realNameLength;
 };
+enum { LARGEST_STORED = sizeof(StoredEntry) + 2 * PATH_BUFFER };
 
 enum SlotState {
     SLOT_READING,
-    SLOT_READY, // entries, then the end or the error in `error`; none: the search failed
-    SLOT_LEFT,  // too large or no memory: the report's thread searches it
+    SLOT_READY, // entries, then the rest, the end or the error; none and no rest: it failed
+    SLOT_LEFT,  // no memory to start with: the one who asks searches it
 };
 
-// A search through this layer: the one below, or a folder's stored entries.
+// A search through this layer: a folder's stored entries, then the search below.
 struct AheadSearch {
     DirSearch* inner;
     char* bytes;
     size_t used;
     size_t offset;
-    int error; // after the stored entries: 0 for the end, else the reason
+    int error; // after the stored entries, with no search below: 0 for the end, else the reason
 };
 
-bool store(ReadAheadSlot& slot, size_t& capacity, const DirEntry& entry) {
-    size_t nameLength = strnlen(entry.name, sizeof entry.name - 1);
-    size_t realNameLength = strnlen(entry.realName, sizeof entry.realName - 1);
-    size_t needed = slot.used + sizeof(StoredEntry) + nameLength + realNameLength + 2;
+size_t storedSize(const StoredEntry& stored) {
+    return sizeof stored + stored.nameLength + stored.realNameLength + 2;
+}
+
+// Room for one more entry of any length within the slot's share: an entry is
+// taken from the search only once it can be kept.
+bool makeRoom(ReadAheadSlot& slot, size_t& capacity) {
+    size_t needed = slot.used + LARGEST_STORED;
+    if (needed <= capacity) return true;
     if (needed > SLOT_BYTES) return false;
-    if (needed > capacity) {
-        size_t grown = capacity ? capacity * 2 : 4096;
-        while (grown < needed)
-            grown *= 2;
-        if (grown > SLOT_BYTES) grown = SLOT_BYTES;
-        char* bytes = static_cast<char*>(realloc(slot.bytes, grown));
-        if (!bytes) return false;
-        slot.bytes = bytes;
-        capacity = grown;
-    }
-    StoredEntry stored = {entry, static_cast<uint32_t>(nameLength),
-                          static_cast<uint32_t>(realNameLength)};
-    char* at = slot.bytes + slot.used;
-    memcpy(at, &stored, sizeof stored);
-    at += sizeof stored;
-    memcpy(at, entry.name, nameLength);
-    at[nameLength] = '\0';
-    memcpy(at + nameLength + 1, entry.realName, realNameLength);
-    at[nameLength + 1 + realNameLength] = '\0';
-    slot.used = needed;
+    size_t grown = std::min<size_t>(std::max(2 * capacity, needed), SLOT_BYTES);
+    char* bytes = static_cast<char*>(realloc(slot.bytes, grown));
+    if (!bytes) return false;
+    slot.bytes = bytes;
+    capacity = grown;
     return true;
 }
 
-// Searches folder `index` on a reader's thread, without the lock.
-ReadAheadSlot readFolder(const ReadAhead& ahead, int32_t index) {
-    ReadAheadSlot slot = {index, SLOT_READY, nullptr, 0, ENAMETOOLONG};
-    char path[SHOWN_PATH_BUFFER];
-    if (!folderFullPath(ahead.planned[index], path, sizeof path)) return slot;
+void store(ReadAheadSlot& slot, const DirEntry& entry) {
+    StoredEntry stored = {
+        entry, entry.node, static_cast<uint32_t>(strnlen(entry.name, sizeof entry.name - 1)),
+        static_cast<uint32_t>(strnlen(entry.realName, sizeof entry.realName - 1))};
+    char* at = slot.bytes + slot.used;
+    memcpy(at, &stored, sizeof stored);
+    at += sizeof stored;
+    memcpy(at, entry.name, stored.nameLength);
+    at[stored.nameLength] = '\0';
+    memcpy(at + stored.nameLength + 1, entry.realName, stored.realNameLength);
+    at[stored.nameLength + 1 + stored.realNameLength] = '\0';
+    slot.used += storedSize(stored);
+}
+
+// Searches `folder` on the calling thread, without the lock, as far as a
+// slot's share goes; past it the search is left open in the slot.
+ReadAheadSlot readFolder(const Platform& below, const SearchFolder& folder, SearchDetail detail) {
+    ReadAheadSlot slot;
+    slot.state = SLOT_READY;
+    size_t capacity = 0;
+    if (!makeRoom(slot, capacity)) {
+        slot.state = SLOT_LEFT;
+        return slot;
+    }
     DirEntry entry;
-    SearchFolder folder = {ahead.listing, ahead.planned[index].node, path};
-    DirSearch* search = findFirst(*ahead.below, folder, SEARCH_FULL, &entry);
+    DirSearch* search = findFirst(below, folder, detail, &entry);
     if (!search) {
         slot.error = errno;
         return slot;
     }
-    slot.error = 0;
-    size_t capacity = 0;
     int step = SEARCH_ENTRY;
     while (step == SEARCH_ENTRY) {
-        if (!store(slot, capacity, entry)) {
-            free(slot.bytes);
-            slot = {index, SLOT_LEFT, nullptr, 0, 0};
-            break;
+        store(slot, entry);
+        if (!makeRoom(slot, capacity)) {
+            slot.rest = search;
+            return slot;
         }
-        step = findNext(*ahead.below, search, &entry);
-        if (step == SEARCH_ERROR) slot.error = errno ? errno : EIO;
+        step = findNext(below, search, &entry);
     }
-    findClose(*ahead.below, search);
+    if (step == SEARCH_ERROR) slot.error = errno ? errno : EIO;
+    findClose(below, search);
     return slot;
 }
 
+void discard(const Platform* below, ReadAheadSlot& slot) {
+    if (slot.rest) findClose(*below, slot.rest);
+    free(slot.bytes);
+    slot = ReadAheadSlot();
+}
+
+// The key of the subfolder of rank `rank` of the folder keyed `parent`.
+std::string keyBelow(const std::string& parent, uint32_t rank) {
+    char bytes[4] = {static_cast<char>(rank >> 24), static_cast<char>(rank >> 16),
+                     static_cast<char>(rank >> 8), static_cast<char>(rank)};
+    return parent + std::string(bytes, sizeof bytes);
+}
+
+// The folders the walk will search below `parent`, read into `slot`, keyed
+// below `key`; none without the memory to list them (the walk then searches
+// them itself).
+std::map<std::string, WalkAhead> subfoldersOf(const Platform& below, const char* parent,
+                                              const std::string& key,
+                                              const ReadAheadSlot& slot) try {
+    std::map<std::string, WalkAhead> found;
+    uint32_t rank = 0;
+    for (size_t offset = 0; offset < slot.used && found.size() < WALK_KNOWN;) {
+        StoredEntry stored;
+        memcpy(&stored, slot.bytes + offset, sizeof stored);
+        const char* name = slot.bytes + offset + sizeof stored;
+        char path[SHOWN_PATH_BUFFER];
+        if ((stored.details.attributes & FOLDER_ATTRIBUTE) && !isDotEntry(name) &&
+            stored.details.detailsError == 0 &&
+            searchablePath(below, parent, name, path, sizeof path))
+            found.emplace(keyBelow(key, rank++), WalkAhead{stored.node, path});
+        offset += storedSize(stored);
+    }
+    return found;
+} catch (const std::exception&) {
+    return std::map<std::string, WalkAhead>();
+}
+
+// Offers the readers the subfolders of a folder read for the walk, under the
+// lock; past the most kept in view, those the walk comes to last are left to it.
+void offer(ReadAhead& ahead, std::map<std::string, WalkAhead>& next) {
+    size_t offered = next.size();
+    ahead.walkNext.merge(next);
+    while (ahead.walkNext.size() > WALK_KNOWN)
+        ahead.walkNext.erase(std::prev(ahead.walkNext.end()));
+    for (size_t i = 0; i < offered; ++i)
+        ahead.submitted.notify_one();
+}
+
+ReadAheadSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
+    for (ReadAheadSlot& slot : ahead.walked)
+        if (slot.index == static_cast<int32_t>(folder.node) && slot.path == folder.path)
+            return &slot;
+    return nullptr;
+}
+
+// How long a read kept its thread waiting for the system.
+struct ReadTiming {
+    long waits = threadWaits();
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+
+    // Whether the read waited more than once, and long: its folder is on a share
+    // that answers each request late, where one reader more keeps one more
+    // request in flight. A local disk's cached folders never wait.
+    bool waitedLong() const {
+        return threadWaits() - waits >= 2 &&
+               std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(1);
+    }
+};
+
 bool mayReadOn(const ReadAhead& ahead) {
+    if (!ahead.planned)
+        return !ahead.walkNext.empty() && ahead.walked.size() < WALK_SLOTS &&
+               ahead.walkedBytes < READ_AHEAD_BYTES;
     return ahead.nextToRead < ahead.plannedCount &&
            ahead.nextToRead < ahead.nextWanted + READ_AHEAD_WINDOW;
+}
+
+void readAhead(ReadAhead* ahead);
+
+// One reader more, under the lock, up to the most allowed, while there is
+// more to read.
+void addReader(ReadAhead& ahead) {
+    if (ahead.stopping || static_cast<int>(ahead.threads.size()) >= ahead.mostReaders ||
+        !mayReadOn(ahead))
+        return;
+    try {
+        ahead.threads.emplace_back(readAhead, &ahead);
+    } catch (const std::exception&) {
+    }
+}
+
+// A reader's turn during the walk: the first of the walk's next folders.
+void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held) {
+    auto first = ahead.walkNext.begin();
+    ReadAheadSlot taken;
+    taken.index = static_cast<int32_t>(first->second.node);
+    taken.path = std::move(first->second.path);
+    taken.key = first->first;
+    taken.state = SLOT_READING;
+    ahead.walkNext.erase(first);
+    char path[SHOWN_PATH_BUFFER];
+    copyText(path, sizeof path, taken.path.c_str());
+    std::string key = taken.key;
+    try {
+        ahead.walked.push_back(std::move(taken));
+    } catch (const std::exception&) {
+        return;
+    }
+    SearchFolder folder = {ahead.listing, static_cast<uint32_t>(taken.index), path};
+    held.unlock();
+    ReadTiming timing;
+    ReadAheadSlot read = readFolder(*ahead.below, folder, SEARCH_KINDS_ONLY);
+    bool late = timing.waitedLong();
+    std::map<std::string, WalkAhead> below = subfoldersOf(*ahead.below, path, key, read);
+    held.lock();
+    ReadAheadSlot& slot = *walkedSlot(ahead, folder);
+    read.index = slot.index;
+    read.path = std::move(slot.path);
+    read.key = std::move(slot.key);
+    slot = std::move(read);
+    ahead.walkedBytes += slot.used;
+    ahead.done.notify_one();
+    offer(ahead, below);
+    if (late) addReader(ahead);
+}
+
+// A reader's turn during the report: the first planned folder no one has taken.
+void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held) {
+    int32_t index = ahead.nextToRead++;
+    // The folder a window back has been taken by the report: the slot is free.
+    ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
+    slot.index = index;
+    slot.state = SLOT_READING;
+    held.unlock();
+    ReadAheadSlot read;
+    read.state = SLOT_READY;
+    read.error = ENAMETOOLONG;
+    char path[SHOWN_PATH_BUFFER];
+    ReadTiming timing;
+    if (folderFullPath(ahead.planned[index], path, sizeof path))
+        read =
+            readFolder(*ahead.below, {ahead.listing, ahead.planned[index].node, path}, SEARCH_FULL);
+    bool late = timing.waitedLong();
+    read.index = index;
+    held.lock();
+    slot = std::move(read);
+    if (index == ahead.nextWanted) ahead.done.notify_one();
+    if (late) addReader(ahead);
 }
 
 void readAhead(ReadAhead* ahead) {
@@ -101,20 +262,51 @@ void readAhead(ReadAhead* ahead) {
     for (;;) {
         ahead->submitted.wait(held, [ahead] { return ahead->stopping || mayReadOn(*ahead); });
         if (ahead->stopping) return;
-        int32_t index = ahead->nextToRead++;
-        // The folder a window back has been taken by the report: the slot is free.
-        ReadAheadSlot& slot = ahead->slots[index % READ_AHEAD_WINDOW];
-        slot = {index, SLOT_READING, nullptr, 0, 0};
-        held.unlock();
-        ReadAheadSlot read = readFolder(*ahead, index);
-        held.lock();
-        slot = read;
-        if (index == ahead->nextWanted) ahead->done.notify_one();
+        if (ahead->planned)
+            readForReport(*ahead, held);
+        else
+            readForWalk(*ahead, held);
     }
 }
 
-int nextStored(AheadSearch* search, DirEntry* entry) {
+// Starts the readers, fewer than asked for if the system has no more threads to give.
+void startReaders(ReadAhead& ahead, ListingState* listing) {
+    ahead.listing = listing;
+    ahead.stopping = false;
+    try {
+        for (int i = 0; i < ahead.readers; ++i)
+            ahead.threads.emplace_back(readAhead, &ahead);
+    } catch (const std::exception&) {
+    }
+}
+
+void stopReaders(ReadAhead& ahead) {
+    {
+        std::lock_guard<std::mutex> held(ahead.lock);
+        ahead.stopping = true;
+    }
+    ahead.submitted.notify_all();
+    for (std::thread& thread : ahead.threads)
+        thread.join();
+    // The report's folders are read by as many as the walk's came to need.
+    ahead.readers = std::max(ahead.readers, static_cast<int>(ahead.threads.size()));
+    ahead.threads.clear();
+    for (ReadAheadSlot& slot : ahead.slots)
+        discard(ahead.below, slot);
+    for (ReadAheadSlot& slot : ahead.walked)
+        discard(ahead.below, slot);
+    ahead.walked.clear();
+    ahead.walkedBytes = 0;
+    ahead.walkNext.clear();
+    ahead.walkAt.clear();
+    ahead.unknownSince = 0;
+    ahead.planned = nullptr;
+    ahead.plannedCount = 0;
+}
+
+int nextStored(const Platform& self, AheadSearch* search, DirEntry* entry) {
     if (search->offset >= search->used) {
+        if (search->inner) return findNext(*self.below, search->inner, entry);
         errno = search->error;
         return search->error ? SEARCH_ERROR : SEARCH_END;
     }
@@ -122,10 +314,10 @@ int nextStored(AheadSearch* search, DirEntry* entry) {
     const char* at = search->bytes + search->offset;
     memcpy(&stored, at, sizeof stored);
     static_cast<EntryDetails&>(*entry) = stored.details;
+    entry->node = stored.node;
     memcpy(entry->name, at + sizeof stored, stored.nameLength + 1);
     memcpy(entry->realName, at + sizeof stored + stored.nameLength + 1, stored.realNameLength + 1);
-    entry->node = 0;
-    search->offset += sizeof stored + stored.nameLength + stored.realNameLength + 2;
+    search->offset += storedSize(stored);
     return SEARCH_ENTRY;
 }
 
@@ -143,37 +335,84 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
     return nullptr;
 }
 
-// Hands over a slot to the report, as the search of its folder would have.
-DirSearch* answer(const Platform& self, const ReadAheadSlot& slot, const SearchFolder& folder,
-                  DirEntry* entry) {
-    if (slot.state == SLOT_LEFT) return searchBelow(self, folder, SEARCH_FULL, entry);
-    // No entry: the search failed at its start, as it will for the report.
+// Hands over a slot to the one who asked, as the search of its folder would have.
+DirSearch* answer(const Platform& self, ReadAheadSlot& slot, const SearchFolder& folder,
+                  SearchDetail detail, DirEntry* entry) {
+    if (slot.state != SLOT_READY) return searchBelow(self, folder, detail, entry);
+    // No entry: the search failed at its start, as it will for the one who asked.
     if (slot.used == 0) {
         errno = slot.error;
         return nullptr;
     }
     AheadSearch* search = static_cast<AheadSearch*>(malloc(sizeof(AheadSearch)));
     if (!search) {
-        free(slot.bytes);
-        return searchBelow(self, folder, SEARCH_FULL, entry);
+        discard(self.below, slot);
+        return searchBelow(self, folder, detail, entry);
     }
-    *search = {nullptr, slot.bytes, slot.used, 0, slot.error};
-    nextStored(search, entry);
+    *search = {slot.rest, slot.bytes, slot.used, 0, slot.error};
+    nextStored(self, search, entry);
     return reinterpret_cast<DirSearch*>(search);
+}
+
+// The key of a folder the walk comes to that no reader was offered (the
+// first, or one past the most kept in view): after the last folder it was
+// offered and what that leads to, in the order the walk comes to them.
+std::string keyOfUnknown(ReadAhead& ahead) {
+    return keyBelow(ahead.walkAt + std::string(4, '\xff'), ahead.unknownSince++);
+}
+
+// The walk's search: from a reader's slot, waited for if a reader is at it;
+// else searched here, and its subfolders offered to the readers.
+DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEntry* entry) {
+    ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
+    std::unique_lock<std::mutex> held(ahead.lock);
+    if (ahead.threads.empty()) startReaders(ahead, folder.listing);
+    ReadAheadSlot taken;
+    if (walkedSlot(ahead, folder)) {
+        ahead.done.wait(held, [&] { return walkedSlot(ahead, folder)->state != SLOT_READING; });
+        ReadAheadSlot* slot = walkedSlot(ahead, folder);
+        ahead.walkedBytes -= slot->used;
+        taken = std::move(*slot);
+        ahead.walked.erase(ahead.walked.begin() + (slot - ahead.walked.data()));
+        ahead.submitted.notify_one();
+        ahead.walkAt = taken.key;
+        ahead.unknownSince = 0;
+        held.unlock();
+        return answer(self, taken, folder, SEARCH_KINDS_ONLY, entry);
+    }
+    // Mostly the first of the walk's next folders.
+    auto known = std::find_if(ahead.walkNext.begin(), ahead.walkNext.end(), [&](const auto& next) {
+        return next.second.node == folder.node && next.second.path == folder.path;
+    });
+    std::string key = known != ahead.walkNext.end() ? known->first : keyOfUnknown(ahead);
+    if (known != ahead.walkNext.end()) {
+        ahead.walkAt = key;
+        ahead.unknownSince = 0;
+        ahead.walkNext.erase(known);
+    }
+    held.unlock();
+    taken = readFolder(*self.below, folder, SEARCH_KINDS_ONLY);
+    std::map<std::string, WalkAhead> below = subfoldersOf(*self.below, folder.path, key, taken);
+    held.lock();
+    offer(ahead, below);
+    held.unlock();
+    return answer(self, taken, folder, SEARCH_KINDS_ONLY, entry);
 }
 
 DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, SearchDetail detail,
                           DirEntry* entry) {
     ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
-    if (detail != SEARCH_FULL || !ahead.planned) return searchBelow(self, folder, detail, entry);
+    if (detail == SEARCH_KINDS_ONLY) return walkFindFirst(self, folder, entry);
+    if (!ahead.planned) return searchBelow(self, folder, detail, entry);
     std::unique_lock<std::mutex> held(ahead.lock);
     // The report asks in the planned order; a folder it passes over is dropped.
     while (ahead.nextWanted < ahead.plannedCount) {
         int32_t index = ahead.nextWanted;
         char path[SHOWN_PATH_BUFFER];
-        bool wanted =
-            folderFullPath(ahead.planned[index], path, sizeof path) && strcmp(path, folder.path) == 0;
-        ReadAheadSlot taken = {-1, SLOT_LEFT, nullptr, 0, 0};
+        bool wanted = folderFullPath(ahead.planned[index], path, sizeof path) &&
+                      strcmp(path, folder.path) == 0;
+        ReadAheadSlot taken;
+        taken.state = SLOT_LEFT;
         if (index == ahead.nextToRead) {
             // No reader has come to it yet: searching it here is quicker than waiting.
             ++ahead.nextToRead;
@@ -184,28 +423,27 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
                                        ahead.plannedCount - index);
             held.lock();
             ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
-            ahead.done.wait(held, [&] { return slot.index == index && slot.state != SLOT_READING; });
-            taken = slot;
+            ahead.done.wait(held,
+                            [&] { return slot.index == index && slot.state != SLOT_READING; });
+            taken = std::move(slot);
             slot = ReadAheadSlot();
         }
         // Only now may a reader take the folder a window on.
         ++ahead.nextWanted;
         ahead.submitted.notify_one();
         if (!wanted) {
-            free(taken.bytes);
+            discard(self.below, taken);
             continue;
         }
         held.unlock();
-        return answer(self, taken, folder, entry);
+        return answer(self, taken, folder, detail, entry);
     }
     held.unlock();
     return searchBelow(self, folder, detail, entry);
 }
 
 int aheadFindNext(const Platform& self, DirSearch* handle, DirEntry* entry) {
-    AheadSearch* search = reinterpret_cast<AheadSearch*>(handle);
-    if (search->inner) return findNext(*self.below, search->inner, entry);
-    return nextStored(search, entry);
+    return nextStored(self, reinterpret_cast<AheadSearch*>(handle), entry);
 }
 
 void aheadFindClose(const Platform& self, DirSearch* handle) {
@@ -215,42 +453,25 @@ void aheadFindClose(const Platform& self, DirSearch* handle) {
     free(search);
 }
 
-void stopReaders(ReadAhead& ahead) {
-    {
-        std::lock_guard<std::mutex> held(ahead.lock);
-        ahead.stopping = true;
-    }
-    ahead.submitted.notify_all();
-    for (std::thread& thread : ahead.threads)
-        thread.join();
-    ahead.threads.clear();
-    for (ReadAheadSlot& slot : ahead.slots) {
-        free(slot.bytes);
-        slot = ReadAheadSlot();
-    }
-    ahead.planned = nullptr;
-    ahead.plannedCount = 0;
-}
-
 void aheadExpectSearches(const Platform& self, ListingState* listing, const FolderEntry* folders,
                          int32_t count) {
     ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
+    // The walk is over: its readers turn to the report's folders.
     stopReaders(ahead);
     if (count > 0) {
-        ahead.listing = listing;
         ahead.planned = folders;
         ahead.plannedCount = count;
         ahead.nextWanted = 0;
         ahead.nextToRead = 0;
-        ahead.stopping = false;
-        // Fewer readers than asked for, if the system has no more threads to give.
-        try {
-            for (int i = 0; i < ahead.readers; ++i)
-                ahead.threads.emplace_back(readAhead, &ahead);
-        } catch (const std::exception&) {
-        }
+        startReaders(ahead, listing);
     }
     self.below->expectSearches(*self.below, listing, folders, count);
+}
+
+// No reader may search a listing that is over.
+void aheadEndListing(const Platform& self, ListingState* listing) {
+    stopReaders(*static_cast<ReadAhead*>(self.context));
+    self.below->endListing(*self.below, listing);
 }
 
 } // namespace
@@ -267,5 +488,6 @@ Platform readAheadLayer(const Platform& below, ReadAhead& ahead) {
     layer.findNext = aheadFindNext;
     layer.findClose = aheadFindClose;
     layer.expectSearches = aheadExpectSearches;
+    layer.endListing = aheadEndListing;
     return layer;
 }

@@ -1,47 +1,70 @@
-// Reading folders ahead of the report: while one folder's section is written,
-// other threads search the folders that follow it into buffers of their own,
-// and the report's searches are answered from those buffers in the report's
-// own order, so the report and its failures stay the same byte for byte.
+// Reading folders ahead: while the walk goes down one folder, and while one
+// folder's section of the report is written, other threads search the folders
+// that come next into buffers of their own, and the searches are answered from
+// those buffers in their own order, so the report and its failures stay the
+// same byte for byte.
 #pragma once
 
 #include <condition_variable>
+#include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "platform.h"
 
-// The most that the buffers of folders read ahead hold at once. A folder that
-// does not fit its share, or whose buffer cannot be had, is searched by the
-// report's own thread when its turn comes, as without reading ahead.
+// The most that the buffers of folders read ahead hold at once. Past its
+// share, a folder's search is handed over still open, and the one who asked
+// for the folder reads on where the reader stopped.
 enum { READ_AHEAD_BYTES = 4 * 1024 * 1024, READ_AHEAD_WINDOW = 16 };
 
-// One folder read ahead: its entries as stored bytes, and how its search ended.
+// One folder read ahead: its first entries as stored bytes, then the rest of
+// its search or how the search ended.
 struct ReadAheadSlot {
-    int32_t index = -1; // the folder it holds, or -1
+    int32_t index = -1; // the report's folder it holds, or -1; the walk's: its node
+    std::string path;   // the walk's folder it holds
+    std::string key;    // and that folder's place in the walk's order (see WalkAhead)
     int state = 0;      // a free slot's is never looked at
     char* bytes = nullptr;
     size_t used = 0;
-    int error = 0; // the reason of a search that failed, at its start or midway
+    int error = 0;             // the reason of a search that failed, at its start or midway
+    DirSearch* rest = nullptr; // the search, still open, past what the bytes hold
 };
 
-// The state of reading ahead, all of it: a bounded queue of the planned
-// folders, in which the readers take folder i + 16 only once the report has
-// taken folder i. The readers run from the moment the report opens until its
-// searches are over.
+// A folder the walk will come to. Folders are keyed by their place in the
+// walk's order: the key of their parent, then their rank among its subfolders
+// as 4 bytes, most significant first, so that keys compare as the walk goes.
+struct WalkAhead {
+    uint32_t node;
+    std::string path;
+};
+
+// The state of reading ahead, all of it. During the walk: the subfolders of
+// the folders read so far, taken by readers in the walk's order while what
+// waits for the walk stays within bounds. During the report: a bounded queue
+// of the planned folders, in which the readers take folder i + 16 only once
+// the report has taken folder i.
 struct ReadAhead {
-    explicit ReadAhead(int threads) : readers(threads - 1) {}
+    // `threads` - 1 readers to start with, up to `mostThreads` - 1 while reads wait.
+    ReadAhead(int threads, int mostThreads) : readers(threads - 1), mostReaders(mostThreads - 1) {}
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
     const Platform* below = nullptr;
     int readers;
+    int mostReaders;
     std::mutex lock;
     std::condition_variable submitted; // a folder may be taken by a reader
-    std::condition_variable done;      // the folder the report waits for is read
+    std::condition_variable done;      // the folder waited for is read
     std::vector<std::thread> threads;
     ListingState* listing = nullptr;
+    std::map<std::string, WalkAhead> walkNext; // the walk's folders no thread has taken, by key
+    std::vector<ReadAheadSlot> walked;         // the walk's folders taken by readers
+    size_t walkedBytes = 0;                    // what their entries take
+    std::string walkAt;        // the key of the last offered folder the walk came to
+    uint32_t unknownSince = 0; // the folders it came to since, offered to none
     const FolderEntry* planned = nullptr;
     int32_t plannedCount = 0;
     int32_t nextWanted = 0; // the folder the report asks for next
@@ -50,7 +73,7 @@ struct ReadAhead {
     ReadAheadSlot slots[READ_AHEAD_WINDOW];
 };
 
-// The layer over `below` that answers the report's searches from `ahead`, with
-// `threads` - 1 readers beside the report's own thread; with 1 or less it
-// hands every call down.
+// The layer over `below` that answers the walk's and the report's searches
+// from `ahead`, with its readers beside the listing's own thread; with no
+// reader it hands every call down.
 Platform readAheadLayer(const Platform& below, ReadAhead& ahead);

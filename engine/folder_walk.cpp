@@ -11,6 +11,12 @@ int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
     return joinPath(target, capacity, folder.parent, folder.name);
 }
 
+int searchablePath(const Platform& platform, const char* parent, const char* name, char* path,
+                   size_t capacity) {
+    return joinPath(path, capacity, parent, name) &&
+           platform.textLength(platform, path) <= MAX_SEARCHABLE_PATH;
+}
+
 // Records one subfolder and walks below it. `parent` is the stored copy of
 // savedPath that its siblings share, made for the first of them. Returns -2
 // when the walk must stop.
@@ -20,9 +26,8 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirE
     // Room for a path too long to search, which is only named: a path that
     // fills a shown path's buffer is already far over 255 characters.
     char childPath[2 * SHOWN_PATH_BUFFER];
-    joinPath(childPath, sizeof childPath, savedPath, name);
     SearchFolder where = {job.listing, entry.node, childPath};
-    if (job.platform->textLength(*job.platform, childPath) > MAX_SEARCHABLE_PATH) {
+    if (!searchablePath(*job.platform, savedPath, name, childPath, sizeof childPath)) {
         noteIncomplete(job, dialog, INCOMPLETE_PATH_TOO_LONG, childPath, where, nullptr, 0);
         return RESULT_OK;
     }

@@ -16,6 +16,11 @@
 // restored whatever the result.
 int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
 
+// The path of subfolder `name` of `parent` as the walk searches it. Returns 1,
+// or 0 when it is too long to search: the walk then leaves the folder out.
+int searchablePath(const Platform& platform, const char* parent, const char* name, char* path,
+                   size_t capacity);
+
 // Orders all folderCount records by full path, case-insensitively.
 void sortFolders(ListingJob& job);
 

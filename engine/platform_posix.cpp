@@ -22,7 +22,7 @@
 
 const char PATH_SEPARATOR = '/';
 
-enum { READ_BUFFER = 32768, OPEN_DEPTH = 160 };
+enum { READ_BUFFER = 32768, OPEN_DEPTH = 160, NODE_BLOCK = 1 << 14, NODE_BLOCKS = 1 << 14 };
 
 // A folder of the listing. The walk reads each folder once, for its folders,
 // and keeps its entries, each with what the walk had to learn of it, so that
@@ -30,11 +30,14 @@ enum { READ_BUFFER = 32768, OPEN_DEPTH = 160 };
 // not. A folder is opened by its real name below its parent, never by a path:
 // neither the length of a real path nor the report's form of a name stands in
 // the way (a network share also answers one lookup rather than one a name).
+// Several threads read folders of one walk at once: a folder's entries are a
+// block of its own and nodes never move, so what one thread has kept stays
+// where another reads it.
 struct FolderNode {
-    uint32_t parent;     // its parent's node; 0 for the selected folder
-    uint32_t name;       // offset of its real name in `bytes` (selected folder: its path)
-    uint32_t entries;    // its kept entries, from here to entriesEnd, once read
-    uint32_t entriesEnd;
+    uint32_t parent;  // its parent's node; 0 for the selected folder
+    const char* name; // its real name, in its parent's entries (selected folder: its path)
+    char* entries;    // its kept entries, once read
+    uint32_t entriesSize;
     bool read;
     bool withoutFolders; // its link count says it holds none: the walk need not read it
     bool otherDevice;    // -x: on another device than its parent, so left out
@@ -52,6 +55,11 @@ struct KeptEntry {
     uint8_t examined;
 };
 
+// The bytes of a kept entry with this header.
+static size_t keptSize(const KeptEntry& header) {
+    return sizeof header + header.nameLength + 1 + (header.examined ? sizeof(EntryDetails) : 0);
+}
+
 // The folders one thread holds open: the selected folder and those below it
 // down to the last one it opened. The next folder, in the report's order, is
 // mostly below one of them.
@@ -63,14 +71,11 @@ struct OpenChain {
 };
 
 struct ListingState {
-    FolderNode* nodes; // from index 1; only the walk adds to them, before any reader starts
+    FolderNode* nodes[NODE_BLOCKS]; // blocks of NODE_BLOCK nodes, from index 1
     uint32_t nodeCount;
-    uint32_t nodeCapacity;
-    char* bytes;
-    size_t used;
-    size_t capacity;
+    char* selectedPath;
     bool oneFileSystem;   // -x: folders on another device are left out of the walk
-    pthread_mutex_t lock; // of `chains`: readers ahead search at once
+    pthread_mutex_t lock; // of `chains` and `nodeCount`: readers search at once
     OpenChain* chains;
 };
 
@@ -80,8 +85,9 @@ struct DirSearch {
     SearchDetail detail;
     int descriptor; // -1 while nothing needs the folder open
     const char* path;
-    // The entries: kept ones from `at` to `end`, or read into `buffer`.
+    // The entries: kept ones in `keptBytes` from `at` to `end`, or read into `buffer`.
     bool kept;
+    const char* keptBytes;
     uint32_t at;
     uint32_t end;
     char* buffer;
@@ -89,55 +95,28 @@ struct DirSearch {
     size_t bufferAt;
 };
 
-static bool reserveBytes(ListingState& listing, size_t bytes) {
-    size_t needed = listing.used + bytes;
-    if (needed <= listing.capacity) return true;
-    if (needed > UINT32_MAX) return false;
-    size_t capacity = listing.capacity ? listing.capacity * 2 : 65536;
-    while (capacity < needed)
-        capacity *= 2;
-    char* grown = static_cast<char*>(realloc(listing.bytes, capacity));
-    if (!grown) return false;
-    listing.bytes = grown;
-    listing.capacity = capacity;
-    return true;
+static FolderNode& nodeAt(const ListingState& listing, uint32_t index) {
+    return listing.nodes[index / NODE_BLOCK][index % NODE_BLOCK];
 }
 
-// A new node for the folder whose real name is at `name`. Returns its index, or 0.
-static uint32_t addNode(ListingState& listing, uint32_t parent, uint32_t name) {
-    if (listing.nodeCount >= listing.nodeCapacity) {
-        uint32_t capacity = listing.nodeCapacity ? listing.nodeCapacity * 2 : 1024;
-        void* grown = realloc(listing.nodes, capacity * sizeof(FolderNode));
-        if (!grown) return 0;
-        listing.nodes = static_cast<FolderNode*>(grown);
-        listing.nodeCapacity = capacity;
+// A new node for the folder named `name`. Returns its index, or 0.
+static uint32_t addNode(ListingState& listing, uint32_t parent, const char* name) {
+    pthread_mutex_lock(&listing.lock);
+    uint32_t index = listing.nodeCount;
+    FolderNode** block =
+        index / NODE_BLOCK < NODE_BLOCKS ? &listing.nodes[index / NODE_BLOCK] : nullptr;
+    if (block && !*block) *block = static_cast<FolderNode*>(calloc(NODE_BLOCK, sizeof(FolderNode)));
+    if (block && *block)
+        ++listing.nodeCount;
+    else
+        index = 0;
+    pthread_mutex_unlock(&listing.lock);
+    if (index) {
+        nodeAt(listing, index) = FolderNode();
+        nodeAt(listing, index).parent = parent;
+        nodeAt(listing, index).name = name;
     }
-    FolderNode node = {};
-    node.parent = parent;
-    node.name = name;
-    listing.nodes[listing.nodeCount] = node;
-    return listing.nodeCount++;
-}
-
-static int posixBeginListing(const Platform&, const char* folder, ListingOptions options,
-                             ListingState** made) {
-    ListingState* listing = static_cast<ListingState*>(calloc(1, sizeof(ListingState)));
-    *made = listing;
-    size_t length = strlen(folder) + 1;
-    if (!listing || pthread_mutex_init(&listing->lock, nullptr) != 0) {
-        free(listing);
-        return 0;
-    }
-    listing->nodeCount = SELECTED_FOLDER_NODE;
-    listing->oneFileSystem = options & STAY_ON_FILE_SYSTEM;
-    if (!reserveBytes(*listing, length) || !addNode(*listing, 0, 0)) {
-        free(listing->bytes);
-        free(listing);
-        return 0;
-    }
-    memcpy(listing->bytes, folder, length);
-    listing->used = length;
-    return 1;
+    return index;
 }
 
 static void closeChain(OpenChain& chain, int keep) {
@@ -152,9 +131,30 @@ static void posixEndListing(const Platform&, ListingState* listing) {
         free(chain);
     }
     pthread_mutex_destroy(&listing->lock);
-    free(listing->nodes);
-    free(listing->bytes);
+    for (uint32_t index = SELECTED_FOLDER_NODE; index < listing->nodeCount; ++index)
+        free(nodeAt(*listing, index).entries);
+    for (FolderNode* block : listing->nodes)
+        free(block);
+    free(listing->selectedPath);
     free(listing);
+}
+
+static int posixBeginListing(const Platform&, const char* folder, ListingOptions options,
+                             ListingState** made) {
+    ListingState* listing = static_cast<ListingState*>(calloc(1, sizeof(ListingState)));
+    *made = listing;
+    if (!listing || pthread_mutex_init(&listing->lock, nullptr) != 0) {
+        free(listing);
+        return 0;
+    }
+    listing->nodeCount = SELECTED_FOLDER_NODE;
+    listing->oneFileSystem = options & STAY_ON_FILE_SYSTEM;
+    listing->selectedPath = strdup(folder);
+    if (!listing->selectedPath || !addNode(*listing, 0, listing->selectedPath)) {
+        posixEndListing(Platform(), listing);
+        return 0;
+    }
+    return 1;
 }
 
 static OpenChain* takeChain(ListingState& listing) {
@@ -181,7 +181,7 @@ static int openBelow(int parent, const char* name) {
 // their count, or 0 with errno ENAMETOOLONG when they are more than OPEN_DEPTH.
 static int lineOf(const ListingState& listing, uint32_t index, uint32_t* line) {
     int depth = 0;
-    for (uint32_t at = index; at != 0; at = listing.nodes[at].parent) {
+    for (uint32_t at = index; at != 0; at = nodeAt(listing, at).parent) {
         if (depth == OPEN_DEPTH) return errno = ENAMETOOLONG, 0;
         line[depth++] = at;
     }
@@ -200,8 +200,8 @@ static int openInChain(const ListingState& listing, OpenChain& chain, uint32_t i
     closeChain(chain, held);
     for (int level = held;; ++level) {
         uint32_t at = line[depth - 1 - level];
-        int descriptor = openBelow(level ? chain.descriptors[level - 1] : -1,
-                                   listing.bytes + listing.nodes[at].name);
+        int descriptor =
+            openBelow(level ? chain.descriptors[level - 1] : -1, nodeAt(listing, at).name);
         if (descriptor < 0 || level == depth - 1) {
             // The folder searched is held too, for the folders below it.
             int kept = descriptor < 0 ? -1 : fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
@@ -290,8 +290,8 @@ static const struct dirent64* readRecord(int descriptor, char* buffer, size_t& u
 // device, where link counts count folders, whether it holds none.
 static void learnSubfolder(ListingState& listing, uint32_t parent, int folder, const char* name,
                            uint32_t child) {
-    const FolderNode& above = listing.nodes[parent];
-    FolderNode& node = listing.nodes[child];
+    const FolderNode& above = nodeAt(listing, parent);
+    FolderNode& node = nodeAt(listing, child);
     struct stat info;
     if (!(listing.oneFileSystem || above.linksCountFolders) ||
         fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
@@ -306,38 +306,55 @@ static void learnSubfolder(ListingState& listing, uint32_t parent, int folder, c
     }
 }
 
-// Keeps one entry of folder `parent`, with a node when it is a folder.
-static bool keepEntry(ListingState& listing, uint32_t parent, int folder, const char* name,
-                      unsigned char kind) {
+// A folder's entries as they are read: a block that grows, then is kept.
+struct KeptBlock {
+    char* bytes;
+    size_t used;
+    size_t capacity;
+};
+
+// Keeps one entry of folder `parent`, with a node when it is a folder (its
+// name found again once the block stops moving).
+static bool keepEntry(ListingState& listing, uint32_t parent, int folder, KeptBlock& block,
+                      const char* name, unsigned char kind) {
     EntryDetails details;
     bool examined = kind == DT_UNKNOWN && !isDotEntry(name);
     if (examined && !examine(folder, name, details, kind)) return true;
     size_t length = strlen(name);
-    size_t size = sizeof(KeptEntry) + length + 1 + (examined ? sizeof details : 0);
-    if (!reserveBytes(listing, size)) return false;
-    uint32_t at = static_cast<uint32_t>(listing.used);
     KeptEntry header = {0, kind, static_cast<uint8_t>(length), examined};
-    memcpy(listing.bytes + at + sizeof header, name, length + 1);
-    if (examined) memcpy(listing.bytes + at + sizeof header + length + 1, &details, sizeof details);
+    size_t size = keptSize(header);
+    if (block.used + size > block.capacity) {
+        size_t capacity = block.capacity ? 2 * block.capacity : 1024;
+        while (capacity < block.used + size)
+            capacity *= 2;
+        char* grown =
+            capacity <= UINT32_MAX ? static_cast<char*>(realloc(block.bytes, capacity)) : nullptr;
+        if (!grown) return false;
+        block.bytes = grown;
+        block.capacity = capacity;
+    }
+    char* at = block.bytes + block.used;
+    memcpy(at + sizeof header, name, length + 1);
+    if (examined) memcpy(at + sizeof header + length + 1, &details, sizeof details);
     if (kind == DT_DIR && !isDotEntry(name)) {
-        header.node = addNode(listing, parent, static_cast<uint32_t>(at + sizeof header));
+        header.node = addNode(listing, parent, nullptr);
         if (!header.node) return false;
         learnSubfolder(listing, parent, folder, name, header.node);
     }
-    memcpy(listing.bytes + at, &header, sizeof header);
-    listing.used += size;
+    memcpy(at, &header, sizeof header);
+    block.used += size;
     return true;
 }
 
 // Reads folder `index` whole into its node. Returns false, with nothing kept,
 // when the read fails or memory runs out (errno): a folder cut short is never
-// kept as if whole.
+// kept as if whole. The folder is this thread's alone while it reads it.
 static bool readIntoNode(ListingState& listing, uint32_t index, int folder) {
-    FolderNode& node = listing.nodes[index];
+    FolderNode& node = nodeAt(listing, index);
     if (!node.deviceKnown) {
         struct stat info;
         if (fstat(folder, &info) != 0) return false;
-        const FolderNode* parent = node.parent ? &listing.nodes[node.parent] : nullptr;
+        const FolderNode* parent = node.parent ? &nodeAt(listing, node.parent) : nullptr;
         // The kind of file system goes with the device: asked once for each.
         node.linksCountFolders = parent && parent->device == info.st_dev
                                      ? parent->linksCountFolders
@@ -345,24 +362,32 @@ static bool readIntoNode(ListingState& listing, uint32_t index, int folder) {
         node.device = info.st_dev;
         node.deviceKnown = true;
     }
-    size_t start = listing.used;
-    uint32_t nodesBefore = listing.nodeCount;
+    KeptBlock block = {nullptr, 0, 0};
     char buffer[READ_BUFFER];
     size_t used = 0;
     size_t at = 0;
     for (;;) {
         const struct dirent64* record = readRecord(folder, buffer, used, at);
         if (!record && errno == 0) break;
-        if (!record || !keepEntry(listing, index, folder, record->d_name, record->d_type)) {
+        if (!record || !keepEntry(listing, index, folder, block, record->d_name, record->d_type)) {
             if (record) errno = ENOMEM;
-            listing.used = start;
-            listing.nodeCount = nodesBefore;
+            // The nodes it made stay unused: nothing leads to them.
+            free(block.bytes);
             return false;
         }
     }
-    listing.nodes[index].entries = static_cast<uint32_t>(start);
-    listing.nodes[index].entriesEnd = static_cast<uint32_t>(listing.used);
-    listing.nodes[index].read = true;
+    // Where the block ends up, the subfolders' names are.
+    char* kept = block.used ? static_cast<char*>(realloc(block.bytes, block.used)) : block.bytes;
+    if (!kept) kept = block.bytes;
+    for (size_t offset = 0; offset < block.used;) {
+        KeptEntry header;
+        memcpy(&header, kept + offset, sizeof header);
+        if (header.node) nodeAt(listing, header.node).name = kept + offset + sizeof header;
+        offset += keptSize(header);
+    }
+    node.entries = kept;
+    node.entriesSize = static_cast<uint32_t>(block.used);
+    node.read = true;
     return true;
 }
 
@@ -385,7 +410,7 @@ static int fillEntry(DirSearch* search, const char* name, unsigned char kind,
     }
     if (kind == DT_DIR || isDotEntry(name)) details.attributes = FOLDER_ATTRIBUTE;
     static_cast<EntryDetails&>(*entry) = details;
-    if (node && search->detail == SEARCH_KINDS_ONLY && search->listing->nodes[node].otherDevice)
+    if (node && search->detail == SEARCH_KINDS_ONLY && nodeAt(*search->listing, node).otherDevice)
         entry->detailsError = EXDEV;
     return 1;
 }
@@ -395,14 +420,13 @@ static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
         int filled;
         if (search->kept) {
             if (search->at >= search->end) return SEARCH_END;
-            const char* bytes = search->listing->bytes + search->at;
+            const char* bytes = search->keptBytes + search->at;
             KeptEntry header;
             memcpy(&header, bytes, sizeof header);
             const char* name = bytes + sizeof header;
             EntryDetails details;
             if (header.examined) memcpy(&details, name + header.nameLength + 1, sizeof details);
-            search->at += static_cast<uint32_t>(sizeof header + header.nameLength + 1 +
-                                                (header.examined ? sizeof details : 0));
+            search->at += static_cast<uint32_t>(keptSize(header));
             filled = fillEntry(search, name, header.kind, header.examined ? &details : nullptr,
                                header.node, entry);
         } else {
@@ -420,12 +444,11 @@ static int posixFindNext(const Platform&, DirSearch* search, DirEntry* entry) {
 // walk's reading of it, else the folder read now.
 static bool startSearch(DirSearch* search) {
     ListingState* listing = search->listing;
-    FolderNode* node = listing ? &listing->nodes[search->node] : nullptr;
+    FolderNode* node = listing ? &nodeAt(*listing, search->node) : nullptr;
     if (!node || !node->read) {
         if (!openFolder(search)) return false;
         if (node && search->detail == SEARCH_KINDS_ONLY) {
             if (!readIntoNode(*listing, search->node, search->descriptor)) return false;
-            node = &listing->nodes[search->node];
             // Its entries are kept; its folders are opened through the chain.
             close(search->descriptor);
             search->descriptor = -1;
@@ -433,8 +456,9 @@ static bool startSearch(DirSearch* search) {
     }
     if (node && node->read) {
         search->kept = true;
-        search->at = node->entries;
-        search->end = node->entriesEnd;
+        search->keptBytes = node->entries;
+        search->at = 0;
+        search->end = node->entriesSize;
         return true;
     }
     search->buffer = static_cast<char*>(malloc(READ_BUFFER));
@@ -466,7 +490,7 @@ static DirSearch* posixFindFirst(const Platform& self, const SearchFolder& folde
     search->path = folder.path;
     // The walk need not read a folder known to hold no folder.
     if (search->listing && detail == SEARCH_KINDS_ONLY &&
-        search->listing->nodes[folder.node].withoutFolders)
+        nodeAt(*search->listing, folder.node).withoutFolders)
         return dotAlone(search, entry);
     errno = 0;
     int step = startSearch(search) ? posixFindNext(self, search, entry) : SEARCH_ERROR;
@@ -487,7 +511,7 @@ static int posixRealPath(const Platform&, const SearchFolder& folder, char* out,
     int depth = lineOf(listing, folder.node, line);
     int fits = depth > 0 && copyText(out, capacity, "");
     while (fits && depth > 0) {
-        const char* name = listing.bytes + listing.nodes[line[--depth]].name;
+        const char* name = nodeAt(listing, line[--depth]).name;
         if (out[0] && strcmp(out, "/") != 0) fits = appendText(out, capacity, "/", 1);
         fits = fits && appendText(out, capacity, name, strlen(name));
     }
@@ -503,11 +527,25 @@ static void posixShowMessage(const Platform&, DialogHandle, const UserMessage& m
 static void posixEndDialog(const Platform&, DialogHandle, int) {}
 
 const Platform systemPlatform = {
-    nullptr,          nullptr,          posixBeginListing,  posixEndListing,
-    runtimeShowName,  posixRealPath,    posixFindFirst,     posixFindNext,
-    posixFindClose,   runtimeTextColumns, runtimeTextColumns, posixShowMessage,
-    posixEndDialog,   runtimeNoteIncomplete, runtimeReallocate, stdioOpenReport,
-    stdioWriteReport, stdioCloseReport, runtimeExpectSearches,
+    nullptr,
+    nullptr,
+    posixBeginListing,
+    posixEndListing,
+    runtimeShowName,
+    posixRealPath,
+    posixFindFirst,
+    posixFindNext,
+    posixFindClose,
+    runtimeTextColumns,
+    runtimeTextColumns,
+    posixShowMessage,
+    posixEndDialog,
+    runtimeNoteIncomplete,
+    runtimeReallocate,
+    stdioOpenReport,
+    stdioWriteReport,
+    stdioCloseReport,
+    runtimeExpectSearches,
 };
 
 // Appends the components of `path` to the absolute path in `work`, resolving

@@ -2,7 +2,9 @@
 // status 4. Leaks show in the sanitizer build.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
 
 #include "process.h"
 #include "temp_dir.h"
@@ -45,6 +47,30 @@ TEST(ReadAhead, ReadersStayWithinTheWindow) {
     ProgramRun run = runProgram(programPath("faulty_elenco"),
                                 "hold:" + dir.at("t/d24") + " -j 4 -o - t", dir.path);
     EXPECT_EQ(run.status, 0) << run.err;
+}
+
+// Readers grow while folders come late, from one per core to 16 or -j at most,
+// and only then: a local disk's folders never come late.
+TEST(ReadAhead, ReadersGrowOnlyWhileFoldersComeLate) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows does not tell a thread's waits";
+#endif
+    ScopedTempDir dir;
+    for (int i = 0; i < 200; ++i)
+        dir.makeFile("t/d" + std::to_string(i) + "/f", 1);
+    int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+    auto threads = [&](const std::string& faults, const std::string& options) {
+        ProgramRun run = runProgram(programPath("faulty_elenco"),
+                                    "'" + faults + "' " + options + " -o - t", dir.path);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return std::stoi(run.err.substr(run.err.find(": ") + 2));
+    };
+    int late = threads("threads|late", "");
+    EXPECT_GT(late, std::min(cores, 15));
+    EXPECT_LE(late, 16);
+    EXPECT_LE(threads("threads|late", "-j 3"), 3);
+    EXPECT_LE(threads("threads", ""), cores);
+    EXPECT_LE(threads("threads", "-j 64"), cores);
 }
 
 } // namespace

@@ -2,8 +2,10 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <map>
@@ -27,7 +29,8 @@ struct FaultState {
     std::thread::id reportThread = std::this_thread::get_id();
     std::string reached; // the folder the report last came to
     bool searchesOver = false;
-    std::mutex lock; // readers ahead search at once
+    std::set<std::thread::id> searchers; // with `threads`: those that searched
+    std::mutex lock;                     // readers ahead search at once
     std::condition_variable moved;
 };
 
@@ -82,6 +85,13 @@ DirSearch* faultyFindFirst(const Platform& self, const SearchFolder& where, Sear
     const char* folder = where.path;
     FaultState& state = stateOf(self);
     if (detail == SEARCH_FULL) holdUntilReached(state, folder);
+    if (state.has("threads")) {
+        std::lock_guard<std::mutex> hold(state.lock);
+        state.searchers.insert(std::this_thread::get_id());
+    }
+    // Twice off the processor, as a share's lookup and read keep a reader.
+    for (int wait = 0; wait < 2 && state.has("late"); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (state.has("unreadable", folder)) return fail(EACCES, static_cast<DirSearch*>(nullptr));
     FaultySearch* search = new FaultySearch{nullptr, folder, -1};
     {
@@ -161,9 +171,11 @@ FaultLayer::FaultLayer(const Platform& below, const std::string& faults)
     for (size_t start = 0, end; start < faults.size(); start = end + 1) {
         end = std::min(faults.find('|', start), faults.size());
         std::string fault = faults.substr(start, end - start);
-        std::string kind = fault.substr(0, fault.find(':')), argument = fault.substr(fault.find(':') + 1);
+        std::string kind = fault.substr(0, fault.find(':')),
+                    argument = fault.substr(fault.find(':') + 1);
         size_t count = argument.rfind(':');
-        if (kind == "readerror") state->readErrors[argument.substr(0, count)] = atol(&argument[count + 1]);
+        if (kind == "readerror")
+            state->readErrors[argument.substr(0, count)] = atol(&argument[count + 1]);
         if (kind == "alloc") state->failingAllocation = atol(argument.c_str());
         state->held += kind == "hold";
         state->faults.insert(fault);
@@ -178,4 +190,6 @@ FaultLayer::FaultLayer(const Platform& below, const std::string& faults)
     layer.closeReport = faultyCloseReport;
 }
 
-FaultLayer::~FaultLayer() = default;
+FaultLayer::~FaultLayer() {
+    if (state->has("threads")) fprintf(stderr, "searching threads: %zu\n", state->searchers.size());
+}

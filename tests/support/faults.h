@@ -11,7 +11,8 @@ struct FaultState;
 // The fault layer over `below`, with `faults` in force: KIND or KIND:ARGUMENT,
 // '|'-separated, paths absolute; the kinds of README.md's `fault` case lines:
 // unreadable:PATH, readerror:PATH:N, vanish:PATH, nodetails:PATH, hold:PATH,
-// alloc:N, open, write, close, signal.
+// alloc:N, open, write, close, signal; late: every search keeps its thread off
+// the processor twice; threads: the threads that searched, counted on stderr.
 struct FaultLayer {
     FaultLayer(const Platform& below, const std::string& faults);
     ~FaultLayer();

@@ -341,7 +341,9 @@ DirSearch* answer(const Platform& self, ReadAheadSlot& slot, const SearchFolder&
     if (slot.state != SLOT_READY) return searchBelow(self, folder, detail, entry);
     // No entry: the search failed at its start, as it will for the one who asked.
     if (slot.used == 0) {
-        errno = slot.error;
+        int reason = slot.error;
+        discard(self.below, slot);
+        errno = reason;
         return nullptr;
     }
     AheadSearch* search = static_cast<AheadSearch*>(malloc(sizeof(AheadSearch)));

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -29,8 +30,9 @@ struct FaultState {
     std::thread::id reportThread = std::this_thread::get_id();
     std::string reached; // the folder the report last came to
     bool searchesOver = false;
-    std::set<std::thread::id> searchers; // with `threads`: those that searched
-    std::mutex lock;                     // readers ahead search at once
+    // With `threads`: those that searched for the walk, and for the report.
+    std::set<std::thread::id> searchers[2];
+    std::mutex lock; // readers ahead search at once
     std::condition_variable moved;
 };
 
@@ -87,7 +89,7 @@ DirSearch* faultyFindFirst(const Platform& self, const SearchFolder& where, Sear
     if (detail == SEARCH_FULL) holdUntilReached(state, folder);
     if (state.has("threads")) {
         std::lock_guard<std::mutex> hold(state.lock);
-        state.searchers.insert(std::this_thread::get_id());
+        state.searchers[detail == SEARCH_FULL].insert(std::this_thread::get_id());
     }
     // Twice off the processor, as a share's lookup and read keep a reader.
     for (int wait = 0; wait < 2 && state.has("late"); ++wait)
@@ -191,5 +193,7 @@ FaultLayer::FaultLayer(const Platform& below, const std::string& faults)
 }
 
 FaultLayer::~FaultLayer() {
-    if (state->has("threads")) fprintf(stderr, "searching threads: %zu\n", state->searchers.size());
+    if (state->has("threads"))
+        fprintf(stderr, "searching threads: %zu\n",
+                std::max(state->searchers[0].size(), state->searchers[1].size()));
 }

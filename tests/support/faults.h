@@ -12,7 +12,8 @@ struct FaultState;
 // '|'-separated, paths absolute; the kinds of README.md's `fault` case lines:
 // unreadable:PATH, readerror:PATH:N, vanish:PATH, nodetails:PATH, hold:PATH,
 // alloc:N, open, write, close, signal; late: every search keeps its thread off
-// the processor twice; threads: the threads that searched, counted on stderr.
+// the processor twice; threads: the threads that searched for the walk, or
+// for the report, whichever are more, counted on stderr.
 struct FaultLayer {
     FaultLayer(const Platform& below, const std::string& faults);
     ~FaultLayer();

@@ -40,7 +40,7 @@ enum ExitStatus {
 // What the engine's "dialog" is to this front end, and the state of its own layer.
 struct Session {
     const char* givenFolder;
-    const char* givenOutput; // null: standard output
+    const char* givenOutput; // as given: the report's own name when none is
     char folder[REAL_PATH_BUFFER];
     char output[REAL_PATH_BUFFER];
     bool toStandardOutput;

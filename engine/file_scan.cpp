@@ -22,9 +22,9 @@ static void splitFileName(char* fileName, FileEntry& file) {
     file.type = dot + 1;
 }
 
-int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
+int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason) {
     if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
-        if (reason) *reason = ENAMETOOLONG;
+        reason = ENAMETOOLONG;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     // A scan that starts the array over starts its texts over too.
@@ -34,7 +34,7 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
     SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
     DirSearch* search = findFirst(platform, folder, SEARCH_FULL, &entry);
     if (!search) {
-        if (reason) *reason = errno;
+        reason = errno;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     int32_t result = RESULT_OK;
@@ -65,7 +65,7 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason) {
     }
     // Some of its files are unknown: a list that looked whole would mislead.
     if (step == SEARCH_ERROR) {
-        if (reason) *reason = errno;
+        reason = errno;
         job.fileCount = firstRecord;
         result = RESULT_CANNOT_OPEN_FOLDER;
     }

@@ -9,10 +9,10 @@
 // details could not be read is stored marked DETAILS_UNKNOWN and told through
 // the seam's noteIncomplete. Returns 1 when every entry was read; -4 when the
 // folder cannot be searched (also when its path is over 255 characters) or its
-// search fails midway, storing nothing, with the system's reason in `reason`
-// when given; -2 when the array could not grow: the records stored before
+// search fails midway, storing nothing, with the system's reason in `reason`;
+// -2 when the array could not grow: the records stored before
 // stay valid and counted.
-int32_t scanFiles(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
+int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason);
 
 // Orders the first fileCount records by the key the options select: time
 // over length over type over name. With no sort bit the scan order is kept;

@@ -48,7 +48,7 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirE
     ++job.depth;
     copyText(job.currentPath, sizeof job.currentPath, childPath);
     job.currentNode = entry.node;
-    int32_t nested = walkFolders(dialog, job, &reason);
+    int32_t nested = walkFolders(dialog, job, reason);
     copyText(job.currentPath, sizeof job.currentPath, savedPath);
     job.currentNode = savedNode;
     --job.depth;
@@ -57,9 +57,9 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirE
     return nested == RESULT_OUT_OF_MEMORY ? RESULT_OUT_OF_MEMORY : RESULT_OK;
 }
 
-int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
+int32_t walkFolders(DialogHandle dialog, ListingJob& job, int& reason) {
     if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
-        if (reason) *reason = ENAMETOOLONG;
+        reason = ENAMETOOLONG;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     char savedPath[SHOWN_PATH_BUFFER];
@@ -70,7 +70,7 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
     SearchFolder folder = {job.listing, savedNode, savedPath};
     DirSearch* search = findFirst(platform, folder, SEARCH_KINDS_ONLY, &entry);
     if (!search) {
-        if (reason) *reason = errno;
+        reason = errno;
         return RESULT_CANNOT_OPEN_FOLDER;
     }
     int32_t result = RESULT_OK;
@@ -84,7 +84,7 @@ int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason) {
     // A folder cut short is not whole: the subfolders found stay, and the
     // report tells the folder as one it could not read.
     if (step == SEARCH_ERROR) {
-        if (reason) *reason = errno ? errno : EIO;
+        reason = errno ? errno : EIO;
         result = RESULT_CANNOT_OPEN_FOLDER;
     }
     findClose(platform, search);

@@ -10,11 +10,11 @@
 // platform.noteIncomplete. A subfolder that cannot be searched is kept, with
 // nothing below it and the reason in its readError, which the report tells.
 // Returns 1 when every entry was read; -4 when job.currentPath cannot be
-// searched, or its search failed midway, with the system's reason in `reason`
-// when given; -2 when the array could not grow, at any level: the walk then
+// searched, or its search failed midway, with the system's reason in `reason`;
+// -2 when the array could not grow, at any level: the walk then
 // stops and the records stored before stay valid. currentPath and depth are
 // restored whatever the result.
-int32_t walkFolders(DialogHandle dialog, ListingJob& job, int* reason = nullptr);
+int32_t walkFolders(DialogHandle dialog, ListingJob& job, int& reason);
 
 // The path of subfolder `name` of `parent` as the walk searches it. Returns 1,
 // or 0 when it is too long to search: the walk then leaves the folder out.

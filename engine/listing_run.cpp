@@ -46,7 +46,7 @@ static int32_t listTree(DialogHandle dialog, ListingJob& job) {
     job.folderCount = 1;
     job.depth = 1;
     int reason = 0;
-    int32_t walked = walkFolders(dialog, job, &reason);
+    int32_t walked = walkFolders(dialog, job, reason);
     if (walked == RESULT_CANNOT_OPEN_FOLDER) job.folders[0].readError = reason;
     if (reportGathering(dialog, job, walked, reason)) return RESULT_CANNOT_OPEN_FOLDER;
     sortFolders(job);
@@ -57,7 +57,7 @@ static int32_t listTree(DialogHandle dialog, ListingJob& job) {
 
 static int32_t listFlat(DialogHandle dialog, ListingJob& job) {
     int reason = 0;
-    int32_t scanned = scanFiles(dialog, job, &reason);
+    int32_t scanned = scanFiles(dialog, job, reason);
     if (reportGathering(dialog, job, scanned, reason)) return RESULT_CANNOT_OPEN_FOLDER;
     sortFiles(job);
     return writeFlatReport(dialog, job, scanned != RESULT_CANNOT_OPEN_FOLDER);

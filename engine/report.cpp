@@ -221,7 +221,7 @@ static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& re
         job.currentNode = folder.node;
         // A folder the walk could not read whole is not read again.
         int reason = folder.readError;
-        int32_t scanned = reason ? RESULT_CANNOT_OPEN_FOLDER : scanFiles(dialog, job, &reason);
+        int32_t scanned = reason ? RESULT_CANNOT_OPEN_FOLDER : scanFiles(dialog, job, reason);
         if (scanned == RESULT_CANNOT_OPEN_FOLDER) {
             // What it holds is unknown: "Nessun file" would be a claim. The
             // selected folder's failure in the walk is the run's to tell.

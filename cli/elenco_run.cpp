@@ -195,7 +195,8 @@ int runElenco(int argc, char** argv, const Platform& system) {
     // does not tell a thread's waits gets as many as asked from the start.
     int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
     int most = options.jobs ? options.jobs : READ_AHEAD_WINDOW;
-    ReadAhead ahead(threadWaits() >= 0 || !options.jobs ? std::min(cores, most) : most, most);
+    bool waitsTold = threadWaits().count >= 0;
+    ReadAhead ahead(waitsTold || !options.jobs ? std::min(cores, most) : most, most);
     Platform readAhead = readAheadLayer(names, ahead);
     ReportOutput output;
     Platform placed = reportOutputLayer(readAhead, output);

@@ -164,15 +164,17 @@ ReadAheadSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
 
 // How long a read kept its thread waiting for the system.
 struct ReadTiming {
-    long waits = threadWaits();
+    ThreadWaits before = threadWaits();
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 
-    // Whether the read waited more than once, and long: its folder is on a share
-    // that answers each request late, where one reader more keeps one more
-    // request in flight. A local disk's cached folders never wait.
+    // Whether the read waited more than once, and a millisecond in all beyond
+    // the processor time it used: its folder is on a share that answers each
+    // request late, where one reader more keeps one more request in flight. A
+    // local disk's cached folders never wait; a large one takes processor time.
     bool waitedLong() const {
-        return threadWaits() - waits >= 2 &&
-               std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(1);
+        ThreadWaits after = threadWaits();
+        auto idle = std::chrono::steady_clock::now() - start - (after.worked - before.worked);
+        return after.count - before.count >= 2 && idle >= std::chrono::milliseconds(1);
     }
 };
 
@@ -368,7 +370,6 @@ std::string keyOfUnknown(ReadAhead& ahead) {
 DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEntry* entry) {
     ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
     std::unique_lock<std::mutex> held(ahead.lock);
-    if (ahead.threads.empty()) startReaders(ahead, folder.listing);
     ReadAheadSlot taken;
     if (walkedSlot(ahead, folder)) {
         ahead.done.wait(held, [&] { return walkedSlot(ahead, folder)->state != SLOT_READING; });
@@ -393,9 +394,16 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
         ahead.walkNext.erase(known);
     }
     held.unlock();
+    ReadTiming timing;
     taken = readFolder(*self.below, folder, SEARCH_KINDS_ONLY);
-    std::map<std::string, WalkAhead> below = subfoldersOf(*self.below, folder.path, key, taken);
+    // Readers go ahead of the walk once its folders come late: a local disk's
+    // walk is quicker alone.
+    bool late = ahead.walkLate || timing.waitedLong();
+    std::map<std::string, WalkAhead> below;
+    if (late) below = subfoldersOf(*self.below, folder.path, key, taken);
     held.lock();
+    if (late && ahead.threads.empty()) startReaders(ahead, folder.listing);
+    ahead.walkLate = late;
     offer(ahead, below);
     held.unlock();
     return answer(self, taken, folder, SEARCH_KINDS_ONLY, entry);
@@ -486,6 +494,8 @@ Platform readAheadLayer(const Platform& below, ReadAhead& ahead) {
     Platform layer = layerOver(below, &ahead);
     if (ahead.readers < 1) return layer;
     ahead.below = &below;
+    // Where a thread's waits are not told, readers go ahead of the walk at once.
+    ahead.walkLate = threadWaits().count < 0;
     layer.findFirst = aheadFindFirst;
     layer.findNext = aheadFindNext;
     layer.findClose = aheadFindClose;

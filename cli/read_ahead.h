@@ -65,6 +65,7 @@ struct ReadAhead {
     size_t walkedBytes = 0;                    // what their entries take
     std::string walkAt;        // the key of the last offered folder the walk came to
     uint32_t unknownSince = 0; // the folders it came to since, offered to none
+    bool walkLate = false;     // the walk's folders come late: readers go ahead of it
     const FolderEntry* planned = nullptr;
     int32_t plannedCount = 0;
     int32_t nextWanted = 0; // the folder the report asks for next

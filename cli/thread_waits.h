@@ -1,7 +1,14 @@
-// How often the calling thread has waited for the system: what tells a reader
-// that its folders come from a share that answers each request late.
+// How much the calling thread has waited for the system (a disk, a network):
+// what tells a reader that its folders come from a share that answers each
+// request late.
 #pragma once
 
-// The times the calling thread gave up the processor to wait (for a disk, a
-// network, a lock); -1 where the system does not tell.
-long threadWaits();
+#include <chrono>
+
+struct ThreadWaits {
+    long count; // the times it gave up the processor to wait; -1 where the system does not tell
+    std::chrono::microseconds worked; // the processor time it has used
+};
+
+// The calling thread's waits so far.
+ThreadWaits threadWaits();

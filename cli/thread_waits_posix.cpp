@@ -2,7 +2,10 @@
 
 #include <sys/resource.h>
 
-long threadWaits() {
+ThreadWaits threadWaits() {
     struct rusage usage;
-    return getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : -1;
+    if (getrusage(RUSAGE_THREAD, &usage) != 0) return {-1, {}};
+    long long worked = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000LL +
+                       usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+    return {usage.ru_nvcsw, std::chrono::microseconds(worked)};
 }

@@ -119,36 +119,7 @@ void ScopedTempDir::makeFile(const std::string& relative, uint64_t length, int64
 
 void ScopedTempDir::makeLink(const std::string& relative, const std::string& target) const {
     makeParents(*this, relative);
-    fs::path link = longForm(at(relative));
-#ifdef _WIN32
-    // Wine's CreateSymbolicLinkW makes nothing, yet shows a link made on the
-    // Linux side as a reparse point: there Linux's own `ln` makes it.
-    typedef char*(CDECL * UnixFileName)(LPCWSTR);
-    auto unixName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    char* name = unixName ? unixName(link.c_str()) : nullptr;
-    if (!name) {
-        CreateSymbolicLinkW(link.c_str(), fs::u8path(target).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
-    } else {
-        std::string command = "/bin/ln -s \"" + target + "\" \"" + name + "\"";
-        HeapFree(GetProcessHeap(), 0, name);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (CreateProcessA("/bin/ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &process)) {
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-        // Wine's handle of a Linux process does not wait for its end: the link does.
-        for (int waited = 0; waited < 5000 && GetFileAttributesW(link.c_str()) ==
-                                                  INVALID_FILE_ATTRIBUTES; waited += 10)
-            Sleep(10);
-    }
-    check(GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES, "symlink " + relative);
-#else
-    fs::create_symlink(target, link);
-#endif
+    fs::create_symlink(target, longForm(at(relative)));
 }
 
 int64_t unixTime(int year, int month, int day, int hour, int minute, int second) {

@@ -20,6 +20,7 @@ struct ScopedTempDir {
     // last read at `accessSeconds` (by default the same).
     void makeFile(const std::string& relative, uint64_t length, int64_t unixSeconds = 0,
                   int64_t accessSeconds = INT64_MIN) const;
+    // A symbolic link; Linux only, as Wine makes none.
     void makeLink(const std::string& relative, const std::string& target) const;
 
     std::string path; // absolute, native, without a trailing separator

@@ -150,7 +150,6 @@ ReportFile* faultyOpenReport(const Platform& self, const char* name) {
     FaultState& state = stateOf(self);
     for (const std::string& fault : state.faults)
         if (fault.rfind("vanish:", 0) == 0) std::filesystem::remove_all(fault.substr(7));
-    if (state.has("open")) return fail(EACCES, static_cast<ReportFile*>(nullptr));
     return self.below->openReport(*self.below, name);
 }
 
@@ -159,11 +158,6 @@ int faultyWriteReport(const Platform& self, ReportFile* file, const char* bytes,
     if (state.has("signal")) raise(SIGINT);
     if (state.has("write")) return fail(ENOSPC, 0);
     return self.below->writeReport(*self.below, file, bytes, length);
-}
-
-int faultyCloseReport(const Platform& self, ReportFile* file) {
-    int closed = self.below->closeReport(*self.below, file);
-    return stateOf(self).has("close") ? fail(ENOSPC, 0) : closed;
 }
 
 } // namespace
@@ -189,7 +183,6 @@ FaultLayer::FaultLayer(const Platform& below, const std::string& faults)
     layer.reallocate = faultyReallocate;
     layer.openReport = faultyOpenReport;
     layer.writeReport = faultyWriteReport;
-    layer.closeReport = faultyCloseReport;
 }
 
 FaultLayer::~FaultLayer() {

@@ -11,7 +11,7 @@ struct FaultState;
 // The fault layer over `below`, with `faults` in force: KIND or KIND:ARGUMENT,
 // '|'-separated, paths absolute; the kinds of README.md's `fault` case lines:
 // unreadable:PATH, readerror:PATH:N, vanish:PATH, nodetails:PATH, hold:PATH,
-// alloc:N, open, write, close, signal; late: every search keeps its thread off
+// alloc:N, write, signal; late: every search keeps its thread off
 // the processor twice; threads: the threads that searched for the walk, or
 // for the report, whichever are more, counted on stderr.
 struct FaultLayer {

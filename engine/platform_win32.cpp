@@ -38,31 +38,23 @@ static FileTime fromFiletime(const FILETIME& time) {
 }
 
 int errnoOfWindowsError(unsigned long error) {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_DIRECTORY:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return EACCES;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return ENOMEM;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return ENAMETOOLONG;
-    default:
-        return EIO;
+    static const struct {
+        DWORD error;
+        int code;
+    } CODES[] = {
+        {ERROR_FILE_NOT_FOUND, ENOENT},   {ERROR_PATH_NOT_FOUND, ENOENT},
+        {ERROR_INVALID_DRIVE, ENOENT},    {ERROR_BAD_NETPATH, ENOENT},
+        {ERROR_BAD_NET_NAME, ENOENT},     {ERROR_INVALID_NAME, ENOENT},
+        {ERROR_BAD_PATHNAME, ENOENT},     {ERROR_DIRECTORY, ENOENT},
+        {ERROR_ACCESS_DENIED, EACCES},    {ERROR_SHARING_VIOLATION, EACCES},
+        {ERROR_LOCK_VIOLATION, EACCES},   {ERROR_DISK_FULL, ENOSPC},
+        {ERROR_HANDLE_DISK_FULL, ENOSPC}, {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
+        {ERROR_OUTOFMEMORY, ENOMEM},      {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+    };
+    for (const auto& known : CODES) {
+        if (known.error == error) return known.code;
     }
+    return EIO;
 }
 
 // The name as the ANSI search gives it ('?' or a look-alike for a character

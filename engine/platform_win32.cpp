@@ -17,9 +17,7 @@ const char PATH_SEPARATOR = '\\';
 
 // A search is the system's own handle; INVALID_HANDLE_VALUE stands for a
 // folder that holds no entry at all.
-static DirSearch* searchOf(HANDLE handle) {
-    return reinterpret_cast<DirSearch*>(handle);
-}
+static DirSearch* const NO_ENTRIES = reinterpret_cast<DirSearch*>(INVALID_HANDLE_VALUE);
 
 // The system keeps a listing's state itself: there is none to keep here.
 static int win32BeginListing(const Platform&, const char*, ListingOptions, ListingState** made) {
@@ -113,12 +111,12 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
     HANDLE handle = FindFirstFileW(widePattern, &data);
     if (handle != INVALID_HANDLE_VALUE) {
         fillEntry(data, entry);
-        return searchOf(handle);
+        return reinterpret_cast<DirSearch*>(handle);
     }
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND && isEmptyFolder(folder)) {
         dotEntry(entry);
-        return searchOf(INVALID_HANDLE_VALUE);
+        return NO_ENTRIES;
     }
     // A file is no folder to search, whatever the pattern's failure says.
     DWORD attributes = GetFileAttributesA(folder);
@@ -129,7 +127,7 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
 
 static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
     WIN32_FIND_DATAW data;
-    if (search == searchOf(INVALID_HANDLE_VALUE)) return SEARCH_END;
+    if (search == NO_ENTRIES) return SEARCH_END;
     if (!FindNextFileW(search, &data)) {
         DWORD error = GetLastError();
         if (error == ERROR_NO_MORE_FILES) return SEARCH_END;
@@ -141,7 +139,7 @@ static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
 }
 
 static void win32FindClose(const Platform&, DirSearch* search) {
-    if (search != searchOf(INVALID_HANDLE_VALUE)) FindClose(search);
+    if (search != NO_ENTRIES) FindClose(search);
 }
 
 // The box tells the system's own text; the reason is for the command line.

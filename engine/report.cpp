@@ -47,14 +47,13 @@ static void putName(ReportWriter& report, const char* name) {
     put(report, name, strlen(name), true);
 }
 
-static void putLineEnds(ReportWriter& report, int count) {
-    for (int i = 0; i < count; ++i)
-        put(report, "\r\n", 2);
-}
-
 static void putRepeated(ReportWriter& report, const char* piece, size_t length, int64_t count) {
     for (int64_t i = 0; i < count; ++i)
         put(report, piece, length);
+}
+
+static void putLineEnds(ReportWriter& report, int count) {
+    putRepeated(report, "\r\n", 2, count);
 }
 
 // Padding goes in as whole runs of spaces, not a call per space.

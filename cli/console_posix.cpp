@@ -9,31 +9,29 @@
 void prepareStandardStreams() {}
 
 static const int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
-// What each signal did before this front end's handler: read by the handler.
-static struct sigaction before[3];
+// What each signal did before this front end's handler, by its number: read by the handler.
+static struct sigaction before[NSIG];
 
 static void clearLineAndGoOn(int signal) {
     static const char CLEAR[] = "\r\033[K";
     ssize_t written = write(STDERR_FILENO, CLEAR, sizeof CLEAR - 1);
     (void)written; // nothing more can be done for the line
-    for (int i = 0; i < 3; ++i) {
-        if (ENDING_SIGNALS[i] == signal) sigaction(signal, &before[i], nullptr);
-    }
+    sigaction(signal, &before[signal], nullptr);
     raise(signal);
 }
 
 void clearLineOnInterrupt() {
-    for (int i = 0; i < 3; ++i) {
+    for (int signal : ENDING_SIGNALS) {
         struct sigaction current;
-        if (sigaction(ENDING_SIGNALS[i], nullptr, &current) != 0 ||
-            current.sa_handler == clearLineAndGoOn || current.sa_handler == SIG_IGN)
+        if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler == clearLineAndGoOn ||
+            current.sa_handler == SIG_IGN)
             continue;
         struct sigaction action = {};
         action.sa_handler = clearLineAndGoOn;
         action.sa_flags = SA_RESETHAND;
         sigemptyset(&action.sa_mask);
-        before[i] = current;
-        sigaction(ENDING_SIGNALS[i], &action, nullptr);
+        before[signal] = current;
+        sigaction(signal, &action, nullptr);
     }
 }
 

@@ -29,10 +29,6 @@ static BOOL WINAPI noteInterrupt(DWORD) {
     return TRUE;
 }
 
-static void setErrnoFromSystem() {
-    errno = errnoOfWindowsError(GetLastError());
-}
-
 // With FILE_FLAG_OPEN_REPARSE_POINT, the file itself, not what a link at its name leads to.
 static HANDLE openExisting(const char* target, DWORD access, DWORD flags) {
     return CreateFileA(target, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -74,7 +70,7 @@ int createTemporary(const char* target, char* temporary, size_t capacity) {
     static const BOOL handlerSet = SetConsoleCtrlHandler(noteInterrupt, TRUE);
     (void)handlerSet; // installed once
     if (!GetTempFileNameA(folder[0] ? folder : ".", "eln", 0, temporary)) {
-        setErrnoFromSystem();
+        errno = errnoOfWindowsError(GetLastError());
         return 0;
     }
     memcpy(guardedPath, temporary, strlen(temporary) + 1);
@@ -88,7 +84,7 @@ bool temporaryOpening() {
 
 int replaceWithTemporary(const char* temporary, const char* target) {
     if (!MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) {
-        setErrnoFromSystem();
+        errno = errnoOfWindowsError(GetLastError());
         return 0;
     }
     guarding = UNGUARDED;
@@ -100,7 +96,7 @@ KeptReport keepToRewrite(const char* target) {
     BY_HANDLE_FILE_INFORMATION information;
     if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information) ||
         (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        setErrnoFromSystem();
+        errno = errnoOfWindowsError(GetLastError());
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
         return NO_KEPT_REPORT;
     }
@@ -122,7 +118,7 @@ int rewriteFromTemporary(KeptReport kept, const char* temporary) {
         copied = WriteFile(handle, buffer, read, &written, nullptr) && written == read;
     }
     copied = copied && SetEndOfFile(handle);
-    if (!copied) setErrnoFromSystem();
+    if (!copied) errno = errnoOfWindowsError(GetLastError());
     int error = errno;
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     CloseHandle(handle);

@@ -1,11 +1,11 @@
 #include "file_scan.h"
 
-#include <errno.h>
 #include <string.h>
 
 #include <algorithm>
 
 #include "calendar.h"
+#include "folder_walk.h"
 #include "listing_summary.h"
 #include "text.h"
 
@@ -23,31 +23,17 @@ static void splitFileName(char* fileName, FileEntry& file) {
 }
 
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason) {
-    if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
-        reason = ENAMETOOLONG;
-        return RESULT_CANNOT_OPEN_FOLDER;
-    }
     // A scan that starts the array over starts its texts over too.
     if (job.fileCount == 0) rewindArena(job.fileTexts);
-    DirEntry entry;
     const Platform& platform = *job.platform;
     SearchFolder folder = {job.listing, job.currentNode, job.currentPath};
-    DirSearch* search = findFirst(platform, folder, SEARCH_FULL, &entry);
-    if (!search) {
-        reason = errno;
-        return RESULT_CANNOT_OPEN_FOLDER;
-    }
-    int32_t result = RESULT_OK;
     int32_t firstRecord = job.fileCount;
-    int step = SEARCH_ENTRY;
-    for (; step == SEARCH_ENTRY; step = findNext(platform, search, &entry)) {
-        if (isDotEntry(entry.name) || (entry.attributes & FOLDER_ATTRIBUTE)) continue;
+    auto storeFile = [&](const DirEntry& entry) -> int32_t {
+        if (entry.attributes & FOLDER_ATTRIBUTE) return RESULT_OK;
         char* fileName = nullptr;
         if (reserveFileRecord(job, job.fileCount) != RESULT_OK ||
-            !(fileName = storeText(job.fileTexts, entry.name, strlen(entry.name)))) {
-            result = RESULT_OUT_OF_MEMORY;
-            break;
-        }
+            !(fileName = storeText(job.fileTexts, entry.name, strlen(entry.name))))
+            return RESULT_OUT_OF_MEMORY;
         FileEntry& file = job.files[job.fileCount];
         file = {nullptr, nullptr, entry.sizeHigh, entry.sizeLow, entry.attributes, entry.lastWrite};
         splitFileName(fileName, file);
@@ -62,14 +48,11 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason) {
         int32_t nameLength = static_cast<int32_t>(platform.textColumns(platform, file.name));
         if (nameLength > job.widestName) job.widestName = nameLength;
         ++job.fileCount;
-    }
+        return RESULT_OK;
+    };
+    int32_t result = searchFolder(job, folder, SEARCH_FULL, reason, 0, storeFile);
     // Some of its files are unknown: a list that looked whole would mislead.
-    if (step == SEARCH_ERROR) {
-        reason = errno;
-        job.fileCount = firstRecord;
-        result = RESULT_CANNOT_OPEN_FOLDER;
-    }
-    findClose(platform, search);
+    if (result == RESULT_CANNOT_OPEN_FOLDER) job.fileCount = firstRecord;
     return result;
 }
 

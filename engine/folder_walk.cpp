@@ -58,37 +58,18 @@ static int32_t recordAndDescend(DialogHandle dialog, ListingJob& job, const DirE
 }
 
 int32_t walkFolders(DialogHandle dialog, ListingJob& job, int& reason) {
-    if (job.platform->textLength(*job.platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
-        reason = ENAMETOOLONG;
-        return RESULT_CANNOT_OPEN_FOLDER;
-    }
     char savedPath[SHOWN_PATH_BUFFER];
     copyText(savedPath, sizeof savedPath, job.currentPath);
-    DirEntry entry;
-    const Platform& platform = *job.platform;
     uint32_t savedNode = job.currentNode;
     SearchFolder folder = {job.listing, savedNode, savedPath};
-    DirSearch* search = findFirst(platform, folder, SEARCH_KINDS_ONLY, &entry);
-    if (!search) {
-        reason = errno;
-        return RESULT_CANNOT_OPEN_FOLDER;
-    }
-    int32_t result = RESULT_OK;
     const char* parent = nullptr;
-    int step = SEARCH_ENTRY;
-    while (step == SEARCH_ENTRY && result == RESULT_OK) {
-        if (!isDotEntry(entry.name) && (entry.attributes & FOLDER_ATTRIBUTE))
-            result = recordAndDescend(dialog, job, entry, savedPath, savedNode, parent);
-        if (result == RESULT_OK) step = findNext(platform, search, &entry);
-    }
     // A folder cut short is not whole: the subfolders found stay, and the
     // report tells the folder as one it could not read.
-    if (step == SEARCH_ERROR) {
-        reason = errno ? errno : EIO;
-        result = RESULT_CANNOT_OPEN_FOLDER;
-    }
-    findClose(platform, search);
-    return result;
+    return searchFolder(
+        job, folder, SEARCH_KINDS_ONLY, reason, EIO, [&](const DirEntry& entry) -> int32_t {
+            if (!(entry.attributes & FOLDER_ATTRIBUTE)) return RESULT_OK;
+            return recordAndDescend(dialog, job, entry, savedPath, savedNode, parent);
+        });
 }
 
 // Case aside first; paths that agree but for case (two folders on a Linux

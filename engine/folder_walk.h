@@ -1,8 +1,44 @@
 // Finding every folder below the selected one, and ordering them by path.
 #pragma once
 
+#include <errno.h>
+
 #include "listing_job.h"
 #include "platform.h"
+#include "text.h"
+
+// Searches `folder`, the job's current folder, handing `visit` each entry but
+// "." and "..", until it returns other than 1. Returns what `visit` last
+// returned; -4 when the folder cannot be searched (also when its path is over
+// 255 characters) or its search fails midway, with the system's reason in
+// `reason`, or `unknownReason` when a failure midway leaves errno 0.
+template <typename Visit>
+int32_t searchFolder(const ListingJob& job, const SearchFolder& folder, SearchDetail detail,
+                     int& reason, int unknownReason, Visit visit) {
+    const Platform& platform = *job.platform;
+    if (platform.textLength(platform, job.currentPath) > MAX_SEARCHABLE_PATH) {
+        reason = ENAMETOOLONG;
+        return RESULT_CANNOT_OPEN_FOLDER;
+    }
+    DirEntry entry;
+    DirSearch* search = findFirst(platform, folder, detail, &entry);
+    if (!search) {
+        reason = errno;
+        return RESULT_CANNOT_OPEN_FOLDER;
+    }
+    int32_t result = RESULT_OK;
+    int step = SEARCH_ENTRY;
+    while (step == SEARCH_ENTRY && result == RESULT_OK) {
+        if (!isDotEntry(entry.name)) result = visit(entry);
+        if (result == RESULT_OK) step = findNext(platform, search, &entry);
+    }
+    if (step == SEARCH_ERROR) {
+        reason = errno ? errno : unknownReason;
+        result = RESULT_CANNOT_OPEN_FOLDER;
+    }
+    findClose(platform, search);
+    return result;
+}
 
 // Appends a record for every folder below job.currentPath, in pre-order, each
 // with the job's depth at its level. A subfolder whose full path would exceed

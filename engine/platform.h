@@ -95,12 +95,10 @@ enum SearchStep {
     SEARCH_ENTRY = 1,
 };
 
-// One layer of the seam between the listing and the system. Each layer is a
-// value that holds the layer below it, as a VFS shim holds its parent: an entry
-// it does not change hands the call down (see layerOver). The system's own
-// calls are the bottom layer; each front end stacks its layers over it in one
-// place and hands the top one to the listing. Every entry gets its own layer
-// as `self`, so that it reaches its state (`context`) and the layer below.
+// One layer of the seam. It holds the layer below, as a VFS shim holds its
+// parent: an entry it does not change hands the call down (see layerOver).
+// Every entry gets its own layer as `self`, so that it reaches its state
+// (`context`) and the layer below.
 struct Platform {
     const Platform* below; // null for the system's own layer
     void* context;

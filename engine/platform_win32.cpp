@@ -17,9 +17,7 @@ const char PATH_SEPARATOR = '\\';
 
 // A search is the system's own handle; INVALID_HANDLE_VALUE stands for a
 // folder that holds no entry at all.
-static DirSearch* searchOf(HANDLE handle) {
-    return reinterpret_cast<DirSearch*>(handle);
-}
+static DirSearch* const NO_ENTRIES = reinterpret_cast<DirSearch*>(INVALID_HANDLE_VALUE);
 
 // The system keeps a listing's state itself: there is none to keep here.
 static int win32BeginListing(const Platform&, const char*, ListingOptions, ListingState** made) {
@@ -38,31 +36,23 @@ static FileTime fromFiletime(const FILETIME& time) {
 }
 
 int errnoOfWindowsError(unsigned long error) {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_DIRECTORY:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return EACCES;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return ENOMEM;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return ENAMETOOLONG;
-    default:
-        return EIO;
+    static const struct {
+        DWORD error;
+        int code;
+    } CODES[] = {
+        {ERROR_FILE_NOT_FOUND, ENOENT},   {ERROR_PATH_NOT_FOUND, ENOENT},
+        {ERROR_INVALID_DRIVE, ENOENT},    {ERROR_BAD_NETPATH, ENOENT},
+        {ERROR_BAD_NET_NAME, ENOENT},     {ERROR_INVALID_NAME, ENOENT},
+        {ERROR_BAD_PATHNAME, ENOENT},     {ERROR_DIRECTORY, ENOENT},
+        {ERROR_ACCESS_DENIED, EACCES},    {ERROR_SHARING_VIOLATION, EACCES},
+        {ERROR_LOCK_VIOLATION, EACCES},   {ERROR_DISK_FULL, ENOSPC},
+        {ERROR_HANDLE_DISK_FULL, ENOSPC}, {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
+        {ERROR_OUTOFMEMORY, ENOMEM},      {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+    };
+    for (const auto& known : CODES) {
+        if (known.error == error) return known.code;
     }
+    return EIO;
 }
 
 // The name as the ANSI search gives it ('?' or a look-alike for a character
@@ -121,12 +111,12 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
     HANDLE handle = FindFirstFileW(widePattern, &data);
     if (handle != INVALID_HANDLE_VALUE) {
         fillEntry(data, entry);
-        return searchOf(handle);
+        return reinterpret_cast<DirSearch*>(handle);
     }
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND && isEmptyFolder(folder)) {
         dotEntry(entry);
-        return searchOf(INVALID_HANDLE_VALUE);
+        return NO_ENTRIES;
     }
     // A file is no folder to search, whatever the pattern's failure says.
     DWORD attributes = GetFileAttributesA(folder);
@@ -137,7 +127,7 @@ static DirSearch* win32FindFirst(const Platform&, const SearchFolder& where, Sea
 
 static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
     WIN32_FIND_DATAW data;
-    if (search == searchOf(INVALID_HANDLE_VALUE)) return SEARCH_END;
+    if (search == NO_ENTRIES) return SEARCH_END;
     if (!FindNextFileW(search, &data)) {
         DWORD error = GetLastError();
         if (error == ERROR_NO_MORE_FILES) return SEARCH_END;
@@ -149,7 +139,7 @@ static int win32FindNext(const Platform&, DirSearch* search, DirEntry* entry) {
 }
 
 static void win32FindClose(const Platform&, DirSearch* search) {
-    if (search != searchOf(INVALID_HANDLE_VALUE)) FindClose(search);
+    if (search != NO_ENTRIES) FindClose(search);
 }
 
 // The box tells the system's own text; the reason is for the command line.

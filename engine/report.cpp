@@ -47,14 +47,13 @@ static void putName(ReportWriter& report, const char* name) {
     put(report, name, strlen(name), true);
 }
 
-static void putLineEnds(ReportWriter& report, int count) {
-    for (int i = 0; i < count; ++i)
-        put(report, "\r\n", 2);
-}
-
 static void putRepeated(ReportWriter& report, const char* piece, size_t length, int64_t count) {
     for (int64_t i = 0; i < count; ++i)
         put(report, piece, length);
+}
+
+static void putLineEnds(ReportWriter& report, int count) {
+    putRepeated(report, "\r\n", 2, count);
 }
 
 // Padding goes in as whole runs of spaces, not a call per space.
@@ -203,45 +202,43 @@ static void writeFolderSection(ReportWriter& report, ListingJob& job) {
     putLoneLine(report, "Totale files  ", job.fileCount);
 }
 
-static void writeTreeBody(DialogHandle dialog, ListingJob& job, ReportWriter& report) {
-    putText(report, "Elenco delle cartelle e file contenuti in ");
-    putName(report, job.currentPath);
-    putLineEnds(report, 2);
-    const Platform& platform = *job.platform;
-    platform.expectSearches(platform, job.listing, job.folders, job.folderCount);
-    bool memoryReported = false;
-    for (int32_t i = 0; i < job.folderCount; ++i) {
-        const FolderEntry& folder = job.folders[i];
-        folderFullPath(folder, job.currentPath, sizeof job.currentPath);
-        putName(report, job.currentPath);
-        putLineEnds(report, 1);
-        job.fileCount = 0;
-        job.depth = folder.depth;
-        job.widestName = 0;
-        job.currentNode = folder.node;
-        // A folder the walk could not read whole is not read again.
-        int reason = folder.readError;
-        int32_t scanned = reason ? RESULT_CANNOT_OPEN_FOLDER : scanFiles(dialog, job, reason);
-        if (scanned == RESULT_CANNOT_OPEN_FOLDER) {
-            // What it holds is unknown: "Nessun file" would be a claim. The
-            // selected folder's failure in the walk is the run's to tell.
-            if (i > 0 || !folder.readError)
-                noteIncomplete(job, dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath,
-                               {job.listing, job.currentNode, job.currentPath}, nullptr, reason);
-            putLoneLine(report, "Cartella non leggibile");
-            continue;
-        }
-        if (scanned == RESULT_OUT_OF_MEMORY && !memoryReported) {
-            memoryReported = true;
-            reportFailure(dialog, platform, OUT_OF_MEMORY, 0);
-        }
-        sortFiles(job);
-        writeFolderSection(report, job);
-    }
-    putLoneLine(report, "Totale cartelle n ", job.folderCount);
-}
-
 int32_t writeTreeReport(DialogHandle dialog, ListingJob& job) {
-    return writeReport(dialog, *job.platform,
-                       [&](ReportWriter& report) { writeTreeBody(dialog, job, report); });
+    return writeReport(dialog, *job.platform, [&](ReportWriter& report) {
+        putText(report, "Elenco delle cartelle e file contenuti in ");
+        putName(report, job.currentPath);
+        putLineEnds(report, 2);
+        const Platform& platform = *job.platform;
+        platform.expectSearches(platform, job.listing, job.folders, job.folderCount);
+        bool memoryReported = false;
+        for (int32_t i = 0; i < job.folderCount; ++i) {
+            const FolderEntry& folder = job.folders[i];
+            folderFullPath(folder, job.currentPath, sizeof job.currentPath);
+            putName(report, job.currentPath);
+            putLineEnds(report, 1);
+            job.fileCount = 0;
+            job.depth = folder.depth;
+            job.widestName = 0;
+            job.currentNode = folder.node;
+            // A folder the walk could not read whole is not read again.
+            int reason = folder.readError;
+            int32_t scanned = reason ? RESULT_CANNOT_OPEN_FOLDER : scanFiles(dialog, job, reason);
+            if (scanned == RESULT_CANNOT_OPEN_FOLDER) {
+                // What it holds is unknown: "Nessun file" would be a claim. The
+                // selected folder's failure in the walk is the run's to tell.
+                if (i > 0 || !folder.readError)
+                    noteIncomplete(job, dialog, INCOMPLETE_FOLDER_UNREADABLE, job.currentPath,
+                                   {job.listing, job.currentNode, job.currentPath}, nullptr,
+                                   reason);
+                putLoneLine(report, "Cartella non leggibile");
+                continue;
+            }
+            if (scanned == RESULT_OUT_OF_MEMORY && !memoryReported) {
+                memoryReported = true;
+                reportFailure(dialog, platform, OUT_OF_MEMORY, 0);
+            }
+            sortFiles(job);
+            writeFolderSection(report, job);
+        }
+        putLoneLine(report, "Totale cartelle n ", job.folderCount);
+    });
 }

@@ -340,7 +340,7 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
 // Hands over a slot to the one who asked, as the search of its folder would have.
 DirSearch* answer(const Platform& self, ReadAheadSlot& slot, const SearchFolder& folder,
                   SearchDetail detail, DirEntry* entry) {
-    if (slot.state != SLOT_READY) return searchBelow(self, folder, detail, entry);
+    if (slot.state == SLOT_LEFT) return searchBelow(self, folder, detail, entry);
     // No entry: the search failed at its start, as it will for the one who asked.
     if (slot.used == 0) {
         int reason = slot.error;

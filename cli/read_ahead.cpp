@@ -162,20 +162,31 @@ ReadAheadSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
     return nullptr;
 }
 
-// How long a read kept its thread waiting for the system.
+// How long a read kept its thread waiting for the system. The system is asked
+// for the thread's waits only after a read that took a millisecond or more
+// (`slow`, kept by the thread): the call costs as much as a cached folder.
 struct ReadTiming {
-    ThreadWaits before = threadWaits();
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    explicit ReadTiming(bool& slow)
+        : slow(slow), before(slow ? threadWaits() : ThreadWaits{-1, {}}),
+          start(std::chrono::steady_clock::now()) {}
 
     // Whether the read waited more than once, and a millisecond in all beyond
     // the processor time it used: its folder is on a share that answers each
     // request late, where one reader more keeps one more request in flight. A
     // local disk's cached folders never wait; a large one takes processor time.
-    bool waitedLong() const {
+    bool waitedLong() {
+        auto took = std::chrono::steady_clock::now() - start;
+        bool asked = slow;
+        slow = took >= std::chrono::milliseconds(1);
+        if (!asked || !slow) return false;
         ThreadWaits after = threadWaits();
-        auto idle = std::chrono::steady_clock::now() - start - (after.worked - before.worked);
-        return after.count - before.count >= 2 && idle >= std::chrono::milliseconds(1);
+        return after.count - before.count >= 2 &&
+               took - (after.worked - before.worked) >= std::chrono::milliseconds(1);
     }
+
+    bool& slow;
+    ThreadWaits before;
+    std::chrono::steady_clock::time_point start;
 };
 
 bool mayReadOn(const ReadAhead& ahead) {
@@ -201,7 +212,7 @@ void addReader(ReadAhead& ahead) {
 }
 
 // A reader's turn during the walk: the first of the walk's next folders.
-void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held) {
+void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& slow) {
     auto first = ahead.walkNext.begin();
     ReadAheadSlot taken;
     taken.index = static_cast<int32_t>(first->second.node);
@@ -219,7 +230,7 @@ void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held) {
     }
     SearchFolder folder = {ahead.listing, static_cast<uint32_t>(taken.index), path};
     held.unlock();
-    ReadTiming timing;
+    ReadTiming timing(slow);
     ReadAheadSlot read = readFolder(*ahead.below, folder, SEARCH_KINDS_ONLY);
     bool late = timing.waitedLong();
     std::map<std::string, WalkAhead> below = subfoldersOf(*ahead.below, path, key, read);
@@ -236,7 +247,7 @@ void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held) {
 }
 
 // A reader's turn during the report: the first planned folder no one has taken.
-void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held) {
+void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& slow) {
     int32_t index = ahead.nextToRead++;
     // The folder a window back has been taken by the report: the slot is free.
     ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
@@ -247,7 +258,7 @@ void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held) {
     read.state = SLOT_READY;
     read.error = ENAMETOOLONG;
     char path[SHOWN_PATH_BUFFER];
-    ReadTiming timing;
+    ReadTiming timing(slow);
     if (folderFullPath(ahead.planned[index], path, sizeof path))
         read =
             readFolder(*ahead.below, {ahead.listing, ahead.planned[index].node, path}, SEARCH_FULL);
@@ -261,13 +272,14 @@ void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held) {
 
 void readAhead(ReadAhead* ahead) {
     std::unique_lock<std::mutex> held(ahead->lock);
+    bool slow = false; // this reader's last read took a millisecond or more
     for (;;) {
         ahead->submitted.wait(held, [ahead] { return ahead->stopping || mayReadOn(*ahead); });
         if (ahead->stopping) return;
         if (ahead->planned)
-            readForReport(*ahead, held);
+            readForReport(*ahead, held, slow);
         else
-            readForWalk(*ahead, held);
+            readForWalk(*ahead, held, slow);
     }
 }
 
@@ -369,7 +381,16 @@ std::string keyOfUnknown(ReadAhead& ahead) {
 // else searched here, and its subfolders offered to the readers.
 DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEntry* entry) {
     ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
+    // A local disk's walk is quicker alone: readers go ahead of it only once
+    // its folders come late.
+    if (!ahead.walkLate) {
+        ReadTiming timing(ahead.walkSlow);
+        DirSearch* search = searchBelow(self, folder, SEARCH_KINDS_ONLY, entry);
+        ahead.walkLate = timing.waitedLong();
+        return search;
+    }
     std::unique_lock<std::mutex> held(ahead.lock);
+    if (ahead.threads.empty()) startReaders(ahead, folder.listing);
     ReadAheadSlot taken;
     if (walkedSlot(ahead, folder)) {
         ahead.done.wait(held, [&] { return walkedSlot(ahead, folder)->state != SLOT_READING; });
@@ -394,16 +415,9 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
         ahead.walkNext.erase(known);
     }
     held.unlock();
-    ReadTiming timing;
     taken = readFolder(*self.below, folder, SEARCH_KINDS_ONLY);
-    // Readers go ahead of the walk once its folders come late: a local disk's
-    // walk is quicker alone.
-    bool late = ahead.walkLate || timing.waitedLong();
-    std::map<std::string, WalkAhead> below;
-    if (late) below = subfoldersOf(*self.below, folder.path, key, taken);
+    std::map<std::string, WalkAhead> below = subfoldersOf(*self.below, folder.path, key, taken);
     held.lock();
-    if (late && ahead.threads.empty()) startReaders(ahead, folder.listing);
-    ahead.walkLate = late;
     offer(ahead, below);
     held.unlock();
     return answer(self, taken, folder, SEARCH_KINDS_ONLY, entry);

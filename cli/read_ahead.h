@@ -66,6 +66,7 @@ struct ReadAhead {
     std::string walkAt;        // the key of the last offered folder the walk came to
     uint32_t unknownSince = 0; // the folders it came to since, offered to none
     bool walkLate = false;     // the walk's folders come late: readers go ahead of it
+    bool walkSlow = false;     // the walk's last read took a millisecond or more
     const FolderEntry* planned = nullptr;
     int32_t plannedCount = 0;
     int32_t nextWanted = 0; // the folder the report asks for next

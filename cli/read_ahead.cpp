@@ -49,68 +49,68 @@ size_t storedSize(const StoredEntry& stored) {
     return sizeof stored + stored.nameLength + stored.realNameLength + 2;
 }
 
-// Room for one more entry of any length within the slot's share: an entry is
+// Room for one more entry of any length within a slot's share: an entry is
 // taken from the search only once it can be kept.
-bool makeRoom(ReadAheadSlot& slot, size_t& capacity) {
-    size_t needed = slot.used + LARGEST_STORED;
+bool makeRoom(FolderRead& read, size_t& capacity) {
+    size_t needed = read.used + LARGEST_STORED;
     if (needed <= capacity) return true;
     if (needed > SLOT_BYTES) return false;
     size_t grown = std::min<size_t>(std::max(2 * capacity, needed), SLOT_BYTES);
-    char* bytes = static_cast<char*>(realloc(slot.bytes, grown));
+    char* bytes = static_cast<char*>(realloc(read.bytes, grown));
     if (!bytes) return false;
-    slot.bytes = bytes;
+    read.bytes = bytes;
     capacity = grown;
     return true;
 }
 
-void store(ReadAheadSlot& slot, const DirEntry& entry) {
+void store(FolderRead& read, const DirEntry& entry) {
     StoredEntry stored = {
         entry, entry.node, static_cast<uint32_t>(strnlen(entry.name, sizeof entry.name - 1)),
         static_cast<uint32_t>(strnlen(entry.realName, sizeof entry.realName - 1))};
-    char* at = slot.bytes + slot.used;
+    char* at = read.bytes + read.used;
     memcpy(at, &stored, sizeof stored);
     at += sizeof stored;
     memcpy(at, entry.name, stored.nameLength);
     at[stored.nameLength] = '\0';
     memcpy(at + stored.nameLength + 1, entry.realName, stored.realNameLength);
     at[stored.nameLength + 1 + stored.realNameLength] = '\0';
-    slot.used += storedSize(stored);
+    read.used += storedSize(stored);
 }
 
 // Searches `folder` on the calling thread, without the lock, as far as a
-// slot's share goes; past it the search is left open in the slot.
-ReadAheadSlot readFolder(const Platform& below, const SearchFolder& folder, SearchDetail detail) {
-    ReadAheadSlot slot;
-    slot.state = SLOT_READY;
+// slot's share goes; past it the search is left open in the read.
+FolderRead readFolder(const Platform& below, const SearchFolder& folder, SearchDetail detail) {
+    FolderRead read;
+    read.state = SLOT_READY;
     size_t capacity = 0;
-    if (!makeRoom(slot, capacity)) {
-        slot.state = SLOT_LEFT;
-        return slot;
+    if (!makeRoom(read, capacity)) {
+        read.state = SLOT_LEFT;
+        return read;
     }
     DirEntry entry;
     DirSearch* search = findFirst(below, folder, detail, &entry);
     if (!search) {
-        slot.error = errno;
-        return slot;
+        read.error = errno;
+        return read;
     }
     int step = SEARCH_ENTRY;
     while (step == SEARCH_ENTRY) {
-        store(slot, entry);
-        if (!makeRoom(slot, capacity)) {
-            slot.rest = search;
-            return slot;
+        store(read, entry);
+        if (!makeRoom(read, capacity)) {
+            read.rest = search;
+            return read;
         }
         step = findNext(below, search, &entry);
     }
-    if (step == SEARCH_ERROR) slot.error = errno ? errno : EIO;
+    if (step == SEARCH_ERROR) read.error = errno ? errno : EIO;
     findClose(below, search);
-    return slot;
+    return read;
 }
 
-void discard(const Platform* below, ReadAheadSlot& slot) {
-    if (slot.rest) findClose(*below, slot.rest);
-    free(slot.bytes);
-    slot = ReadAheadSlot();
+void discard(const Platform* below, FolderRead& read) {
+    if (read.rest) findClose(*below, read.rest);
+    free(read.bytes);
+    read = FolderRead();
 }
 
 // The key of the subfolder of rank `rank` of the folder keyed `parent`.
@@ -120,18 +120,17 @@ std::string keyBelow(const std::string& parent, uint32_t rank) {
     return parent + std::string(bytes, sizeof bytes);
 }
 
-// The folders the walk will search below `parent`, read into `slot`, keyed
+// The folders the walk will search below `parent`, as `read` holds them, keyed
 // below `key`; none without the memory to list them (the walk then searches
 // them itself).
 std::map<std::string, WalkAhead> subfoldersOf(const Platform& below, const char* parent,
-                                              const std::string& key,
-                                              const ReadAheadSlot& slot) try {
+                                              const std::string& key, const FolderRead& read) try {
     std::map<std::string, WalkAhead> found;
     uint32_t rank = 0;
-    for (size_t offset = 0; offset < slot.used && found.size() < WALK_KNOWN;) {
+    for (size_t offset = 0; offset < read.used && found.size() < WALK_KNOWN;) {
         StoredEntry stored;
-        memcpy(&stored, slot.bytes + offset, sizeof stored);
-        const char* name = slot.bytes + offset + sizeof stored;
+        memcpy(&stored, read.bytes + offset, sizeof stored);
+        const char* name = read.bytes + offset + sizeof stored;
         char path[SHOWN_PATH_BUFFER];
         if ((stored.details.attributes & FOLDER_ATTRIBUTE) && !isDotEntry(name) &&
             stored.details.detailsError == 0 &&
@@ -155,11 +154,16 @@ void offer(ReadAhead& ahead, std::map<std::string, WalkAhead>& next) {
         ahead.submitted.notify_one();
 }
 
-ReadAheadSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
-    for (ReadAheadSlot& slot : ahead.walked)
-        if (slot.index == static_cast<int32_t>(folder.node) && slot.path == folder.path)
-            return &slot;
+WalkedSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
+    for (WalkedSlot& slot : ahead.walked)
+        if (slot.node == folder.node && slot.path == folder.path) return &slot;
     return nullptr;
+}
+
+// The walk has come to the folder keyed `key`, which it was offered.
+void walkCameTo(ReadAhead& ahead, const std::string& key) {
+    ahead.walkAt = key;
+    ahead.unknownSince = 0;
 }
 
 // How long a read kept its thread waiting for the system. The system is asked
@@ -214,33 +218,27 @@ void addReader(ReadAhead& ahead) {
 // A reader's turn during the walk: the first of the walk's next folders.
 void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& slow) {
     auto first = ahead.walkNext.begin();
-    ReadAheadSlot taken;
-    taken.index = static_cast<int32_t>(first->second.node);
-    taken.path = std::move(first->second.path);
-    taken.key = first->first;
-    taken.state = SLOT_READING;
+    WalkedSlot taken = {first->second.node, std::move(first->second.path), first->first,
+                        FolderRead()};
+    taken.read.state = SLOT_READING;
     ahead.walkNext.erase(first);
     char path[SHOWN_PATH_BUFFER];
     copyText(path, sizeof path, taken.path.c_str());
     std::string key = taken.key;
+    SearchFolder folder = {ahead.listing, taken.node, path};
     try {
         ahead.walked.push_back(std::move(taken));
     } catch (const std::exception&) {
         return;
     }
-    SearchFolder folder = {ahead.listing, static_cast<uint32_t>(taken.index), path};
     held.unlock();
     ReadTiming timing(slow);
-    ReadAheadSlot read = readFolder(*ahead.below, folder, SEARCH_KINDS_ONLY);
+    FolderRead read = readFolder(*ahead.below, folder, SEARCH_KINDS_ONLY);
     bool late = timing.waitedLong();
     std::map<std::string, WalkAhead> below = subfoldersOf(*ahead.below, path, key, read);
     held.lock();
-    ReadAheadSlot& slot = *walkedSlot(ahead, folder);
-    read.index = slot.index;
-    read.path = std::move(slot.path);
-    read.key = std::move(slot.key);
-    slot = std::move(read);
-    ahead.walkedBytes += slot.used;
+    walkedSlot(ahead, folder)->read = read;
+    ahead.walkedBytes += read.used;
     ahead.done.notify_one();
     offer(ahead, below);
     if (late) addReader(ahead);
@@ -252,9 +250,9 @@ void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& s
     // The folder a window back has been taken by the report: the slot is free.
     ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
     slot.index = index;
-    slot.state = SLOT_READING;
+    slot.read.state = SLOT_READING;
     held.unlock();
-    ReadAheadSlot read;
+    FolderRead read;
     read.state = SLOT_READY;
     read.error = ENAMETOOLONG;
     char path[SHOWN_PATH_BUFFER];
@@ -263,9 +261,8 @@ void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& s
         read =
             readFolder(*ahead.below, {ahead.listing, ahead.planned[index].node, path}, SEARCH_FULL);
     bool late = timing.waitedLong();
-    read.index = index;
     held.lock();
-    slot = std::move(read);
+    slot.read = read;
     if (index == ahead.nextWanted) ahead.done.notify_one();
     if (late) addReader(ahead);
 }
@@ -305,10 +302,12 @@ void stopReaders(ReadAhead& ahead) {
     // The report's folders are read by as many as the walk's came to need.
     ahead.readers = std::max(ahead.readers, static_cast<int>(ahead.threads.size()));
     ahead.threads.clear();
-    for (ReadAheadSlot& slot : ahead.slots)
-        discard(ahead.below, slot);
-    for (ReadAheadSlot& slot : ahead.walked)
-        discard(ahead.below, slot);
+    for (ReadAheadSlot& slot : ahead.slots) {
+        discard(ahead.below, slot.read);
+        slot.index = -1;
+    }
+    for (WalkedSlot& slot : ahead.walked)
+        discard(ahead.below, slot.read);
     ahead.walked.clear();
     ahead.walkedBytes = 0;
     ahead.walkNext.clear();
@@ -349,23 +348,23 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
     return nullptr;
 }
 
-// Hands over a slot to the one who asked, as the search of its folder would have.
-DirSearch* answer(const Platform& self, ReadAheadSlot& slot, const SearchFolder& folder,
+// Hands over a read to the one who asked, as the search of its folder would have.
+DirSearch* answer(const Platform& self, FolderRead& read, const SearchFolder& folder,
                   SearchDetail detail, DirEntry* entry) {
-    if (slot.state == SLOT_LEFT) return searchBelow(self, folder, detail, entry);
+    if (read.state == SLOT_LEFT) return searchBelow(self, folder, detail, entry);
     // No entry: the search failed at its start, as it will for the one who asked.
-    if (slot.used == 0) {
-        int reason = slot.error;
-        discard(self.below, slot);
+    if (read.used == 0) {
+        int reason = read.error;
+        discard(self.below, read);
         errno = reason;
         return nullptr;
     }
     AheadSearch* search = static_cast<AheadSearch*>(malloc(sizeof(AheadSearch)));
     if (!search) {
-        discard(self.below, slot);
+        discard(self.below, read);
         return searchBelow(self, folder, detail, entry);
     }
-    *search = {slot.rest, slot.bytes, slot.used, 0, slot.error};
+    *search = {read.rest, read.bytes, read.used, 0, read.error};
     nextStored(self, search, entry);
     return reinterpret_cast<DirSearch*>(search);
 }
@@ -391,16 +390,16 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
     }
     std::unique_lock<std::mutex> held(ahead.lock);
     if (ahead.threads.empty()) startReaders(ahead, folder.listing);
-    ReadAheadSlot taken;
+    FolderRead taken;
     if (walkedSlot(ahead, folder)) {
-        ahead.done.wait(held, [&] { return walkedSlot(ahead, folder)->state != SLOT_READING; });
-        ReadAheadSlot* slot = walkedSlot(ahead, folder);
-        ahead.walkedBytes -= slot->used;
-        taken = std::move(*slot);
+        ahead.done.wait(held,
+                        [&] { return walkedSlot(ahead, folder)->read.state != SLOT_READING; });
+        WalkedSlot* slot = walkedSlot(ahead, folder);
+        ahead.walkedBytes -= slot->read.used;
+        taken = slot->read;
+        walkCameTo(ahead, slot->key);
         ahead.walked.erase(ahead.walked.begin() + (slot - ahead.walked.data()));
         ahead.submitted.notify_one();
-        ahead.walkAt = taken.key;
-        ahead.unknownSince = 0;
         held.unlock();
         return answer(self, taken, folder, SEARCH_KINDS_ONLY, entry);
     }
@@ -410,8 +409,7 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
     });
     std::string key = known != ahead.walkNext.end() ? known->first : keyOfUnknown(ahead);
     if (known != ahead.walkNext.end()) {
-        ahead.walkAt = key;
-        ahead.unknownSince = 0;
+        walkCameTo(ahead, key);
         ahead.walkNext.erase(known);
     }
     held.unlock();
@@ -435,7 +433,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
         char path[SHOWN_PATH_BUFFER];
         bool wanted = folderFullPath(ahead.planned[index], path, sizeof path) &&
                       strcmp(path, folder.path) == 0;
-        ReadAheadSlot taken;
+        FolderRead taken;
         taken.state = SLOT_LEFT;
         if (index == ahead.nextToRead) {
             // No reader has come to it yet: searching it here is quicker than waiting.
@@ -448,8 +446,8 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
             held.lock();
             ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
             ahead.done.wait(held,
-                            [&] { return slot.index == index && slot.state != SLOT_READING; });
-            taken = std::move(slot);
+                            [&] { return slot.index == index && slot.read.state != SLOT_READING; });
+            taken = slot.read;
             slot = ReadAheadSlot();
         }
         // Only now may a reader take the folder a window on.

@@ -19,17 +19,20 @@
 // for the folder reads on where the reader stopped.
 enum { READ_AHEAD_BYTES = 4 * 1024 * 1024, READ_AHEAD_WINDOW = 16 };
 
-// One folder read ahead: its first entries as stored bytes, then the rest of
-// its search or how the search ended.
-struct ReadAheadSlot {
-    int32_t index = -1; // the report's folder it holds, or -1; the walk's: its node
-    std::string path;   // the walk's folder it holds
-    std::string key;    // and that folder's place in the walk's order (see WalkAhead)
-    int state = 0;      // a free slot's is never looked at
+// What a reader's search of one folder gave: its first entries as stored
+// bytes, then the rest of its search or how the search ended.
+struct FolderRead {
+    int state = 0; // a free slot's is never looked at
     char* bytes = nullptr;
     size_t used = 0;
     int error = 0;             // the reason of a search that failed, at its start or midway
     DirSearch* rest = nullptr; // the search, still open, past what the bytes hold
+};
+
+// One of the report's folders read ahead.
+struct ReadAheadSlot {
+    int32_t index = -1; // the folder it holds, or -1
+    FolderRead read;
 };
 
 // A folder the walk will come to. Folders are keyed by their place in the
@@ -38,6 +41,14 @@ struct ReadAheadSlot {
 struct WalkAhead {
     uint32_t node;
     std::string path;
+};
+
+// One of the walk's folders taken by a reader, known by its node and path.
+struct WalkedSlot {
+    uint32_t node;
+    std::string path;
+    std::string key;
+    FolderRead read;
 };
 
 // The state of reading ahead, all of it. During the walk: the subfolders of
@@ -61,7 +72,7 @@ struct ReadAhead {
     std::vector<std::thread> threads;
     ListingState* listing = nullptr;
     std::map<std::string, WalkAhead> walkNext; // the walk's folders no thread has taken, by key
-    std::vector<ReadAheadSlot> walked;         // the walk's folders taken by readers
+    std::vector<WalkedSlot> walked;            // the walk's folders taken by readers
     size_t walkedBytes = 0;                    // what their entries take
     std::string walkAt;        // the key of the last offered folder the walk came to
     uint32_t unknownSince = 0; // the folders it came to since, offered to none

@@ -56,8 +56,10 @@ TEST(ReadAhead, ReadersGrowOnlyWhileFoldersComeLate) {
     GTEST_SKIP() << "Windows does not tell a thread's waits";
 #endif
     ScopedTempDir dir;
+    // Two levels, so that readers also go ahead of the walk, which meets them
+    // at folders they are still reading.
     for (int i = 0; i < 200; ++i)
-        dir.makeFile("t/d" + std::to_string(i) + "/f", 1);
+        dir.makeFile("t/d" + std::to_string(i / 10) + "/e" + std::to_string(i % 10) + "/f", 1);
     int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
     auto threads = [&](const std::string& faults, const std::string& options) {
         ProgramRun run = runProgram(programPath("faulty_elenco"),

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <exception>
 
+#include "folder_search.h"
 #include "folder_walk.h"
 #include "text.h"
 #include "thread_waits.h"

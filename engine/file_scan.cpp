@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "calendar.h"
-#include "folder_walk.h"
+#include "folder_search.h"
 #include "listing_summary.h"
 #include "text.h"
 

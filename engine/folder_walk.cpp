@@ -4,17 +4,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "folder_search.h"
 #include "listing_summary.h"
 #include "text.h"
 
 int folderFullPath(const FolderEntry& folder, char* target, size_t capacity) {
     return joinPath(target, capacity, folder.parent, folder.name);
-}
-
-int searchablePath(const Platform& platform, const char* parent, const char* name, char* path,
-                   size_t capacity) {
-    return joinPath(path, capacity, parent, name) &&
-           platform.textLength(platform, path) <= MAX_SEARCHABLE_PATH;
 }
 
 // Records one subfolder and walks below it. `parent` is the stored copy of

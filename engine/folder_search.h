@@ -21,11 +21,19 @@ inline int searchablePath(const Platform& platform, const char* parent, const ch
     return joinPath(path, capacity, parent, name) && searchable(platform, path);
 }
 
+// What a search that failed for `reason` fails: the run when memory ran out
+// (-2), as for the engine's own memory, since the folder may well be
+// readable; else the folder (-4).
+inline int32_t searchFailure(int reason) {
+    return reason == ENOMEM ? RESULT_OUT_OF_MEMORY : RESULT_CANNOT_OPEN_FOLDER;
+}
+
 // Searches `folder`, the job's current folder, handing `visit` each entry but
 // "." and "..", until it returns other than 1. Returns what `visit` last
-// returned; -4 when the folder cannot be searched (also when its path is over
-// 255 characters) or its search fails midway, with the system's reason in
-// `reason`, or `unknownReason` when a failure midway leaves errno 0.
+// returned; when the folder cannot be searched (also when its path is over
+// 255 characters) or its search fails midway, what searchFailure says, with
+// the system's reason in `reason`, or `unknownReason` when a failure midway
+// leaves errno 0.
 template <typename Visit>
 int32_t searchFolder(const ListingJob& job, const SearchFolder& folder, SearchDetail detail,
                      int& reason, int unknownReason, Visit visit) {
@@ -38,7 +46,7 @@ int32_t searchFolder(const ListingJob& job, const SearchFolder& folder, SearchDe
     DirSearch* search = findFirst(platform, folder, detail, &entry);
     if (!search) {
         reason = errno;
-        return RESULT_CANNOT_OPEN_FOLDER;
+        return searchFailure(reason);
     }
     int32_t result = RESULT_OK;
     int step = SEARCH_ENTRY;
@@ -48,7 +56,7 @@ int32_t searchFolder(const ListingJob& job, const SearchFolder& folder, SearchDe
     }
     if (step == SEARCH_ERROR) {
         reason = errno ? errno : unknownReason;
-        result = RESULT_CANNOT_OPEN_FOLDER;
+        result = searchFailure(reason);
     }
     findClose(platform, search);
     return result;

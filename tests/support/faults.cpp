@@ -22,8 +22,6 @@ struct FaultState {
     size_t held = 0;
     std::set<std::string> heldTaken; // by a reader
     bool planned = false;
-    long failingAllocation = 0;
-    long allocations = 0;
     bool has(const char* kind, const std::string& path = "") const {
         return faults.count(path.empty() ? kind : kind + (":" + path)) > 0;
     }
@@ -139,13 +137,6 @@ void faultyExpectSearches(const Platform& self, ListingState* listing, const Fol
     self.below->expectSearches(*self.below, listing, folders, count);
 }
 
-void* faultyReallocate(const Platform& self, void* block, size_t bytes) {
-    FaultState& state = stateOf(self);
-    if (bytes > 0 && ++state.allocations == state.failingAllocation)
-        return fail(ENOMEM, static_cast<void*>(nullptr));
-    return self.below->reallocate(*self.below, block, bytes);
-}
-
 ReportFile* faultyOpenReport(const Platform& self, const char* name) {
     FaultState& state = stateOf(self);
     for (const std::string& fault : state.faults)
@@ -172,7 +163,11 @@ FaultLayer::FaultLayer(const Platform& below, const std::string& faults)
         size_t count = argument.rfind(':');
         if (kind == "readerror")
             state->readErrors[argument.substr(0, count)] = atol(&argument[count + 1]);
-        if (kind == "alloc") state->failingAllocation = atol(argument.c_str());
+#ifndef _WIN32
+        if (kind == "alloc") failAllocation(atol(argument.c_str()));
+        if (kind == "allocsite") failAllocationAt(atoll(argument.c_str()));
+        if (kind == "allocsites") countAllocationSites();
+#endif
         state->held += kind == "hold";
         state->faults.insert(fault);
     }
@@ -180,7 +175,6 @@ FaultLayer::FaultLayer(const Platform& below, const std::string& faults)
     layer.findNext = faultyFindNext;
     layer.findClose = faultyFindClose;
     layer.expectSearches = faultyExpectSearches;
-    layer.reallocate = faultyReallocate;
     layer.openReport = faultyOpenReport;
     layer.writeReport = faultyWriteReport;
 }

@@ -1,6 +1,7 @@
 #include "listing_job.h"
 
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "platform.h"
@@ -22,8 +23,7 @@ char* storeText(TextArena& arena, const char* text, size_t length) {
             size_t capacity = arena.current ? arena.current->capacity * 2 : FIRST_BLOCK;
             if (capacity > LARGEST_BLOCK) capacity = LARGEST_BLOCK;
             if (capacity < needed) capacity = needed;
-            next = static_cast<TextBlock*>(
-                arena.platform->reallocate(*arena.platform, nullptr, sizeof(TextBlock) + capacity));
+            next = static_cast<TextBlock*>(malloc(sizeof(TextBlock) + capacity));
             if (!next) return nullptr;
             next->next = nullptr;
             next->capacity = capacity;
@@ -47,7 +47,7 @@ void rewindArena(TextArena& arena) {
 static void releaseArena(TextArena& arena) {
     while (arena.first) {
         TextBlock* next = arena.first->next;
-        arena.platform->reallocate(*arena.platform, arena.first, 0);
+        free(arena.first);
         arena.first = next;
     }
     rewindArena(arena);
@@ -59,12 +59,8 @@ int32_t createJob(ListingJob& job, const Platform& platform, const char* path,
     copyText(job.currentPath, sizeof job.currentPath, path);
     job.options = options;
     job.platform = &platform;
-    job.fileTexts.platform = &platform;
-    job.folderTexts.platform = &platform;
-    job.files = static_cast<FileEntry*>(
-        platform.reallocate(platform, nullptr, GROWTH_STEP * sizeof(FileEntry)));
-    job.folders = static_cast<FolderEntry*>(
-        platform.reallocate(platform, nullptr, GROWTH_STEP * sizeof(FolderEntry)));
+    job.files = static_cast<FileEntry*>(malloc(GROWTH_STEP * sizeof(FileEntry)));
+    job.folders = static_cast<FolderEntry*>(malloc(GROWTH_STEP * sizeof(FolderEntry)));
     if (!job.files || !job.folders) return RESULT_OUT_OF_MEMORY;
     job.fileCapacity = GROWTH_STEP;
     job.folderCapacity = GROWTH_STEP;
@@ -74,20 +70,19 @@ int32_t createJob(ListingJob& job, const Platform& platform, const char* path,
 void releaseJob(ListingJob& job) {
     releaseArena(job.fileTexts);
     releaseArena(job.folderTexts);
-    if (job.files) job.platform->reallocate(*job.platform, job.files, 0);
-    if (job.folders) job.platform->reallocate(*job.platform, job.folders, 0);
+    free(job.files);
+    free(job.folders);
 }
 
 // Both arrays grow the same way; only the record type differs. Doubling keeps
 // the copies made over a run below the size of the final array.
 template <typename Record>
-static int32_t reserveRecord(const Platform& platform, Record*& records, int32_t& capacity,
-                             int32_t index) {
+static int32_t reserveRecord(Record*& records, int32_t& capacity, int32_t index) {
     if (index < capacity) return RESULT_OK;
     if (capacity > INT32_MAX / 2 || static_cast<size_t>(capacity) > SIZE_MAX / 2 / sizeof(Record))
         return RESULT_OUT_OF_MEMORY;
     size_t grown = static_cast<size_t>(capacity) * 2;
-    void* block = platform.reallocate(platform, records, grown * sizeof(Record));
+    void* block = realloc(records, grown * sizeof(Record));
     if (!block) return RESULT_OUT_OF_MEMORY;
     records = static_cast<Record*>(block);
     capacity = static_cast<int32_t>(grown);
@@ -95,9 +90,9 @@ static int32_t reserveRecord(const Platform& platform, Record*& records, int32_t
 }
 
 int32_t reserveFileRecord(ListingJob& job, int32_t index) {
-    return reserveRecord(*job.platform, job.files, job.fileCapacity, index);
+    return reserveRecord(job.files, job.fileCapacity, index);
 }
 
 int32_t reserveFolderRecord(ListingJob& job, int32_t index) {
-    return reserveRecord(*job.platform, job.folders, job.folderCapacity, index);
+    return reserveRecord(job.folders, job.folderCapacity, index);
 }

@@ -56,7 +56,6 @@ enum {
 // larger than that bound.
 struct TextBlock;
 struct TextArena {
-    const Platform* platform; // where its blocks come from
     TextBlock* first;
     TextBlock* current; // the block being filled; null before the first text
     size_t used;        // bytes of it taken

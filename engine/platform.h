@@ -146,10 +146,6 @@ struct Platform {
     void (*noteIncomplete)(const Platform& self, DialogHandle owner, IncompleteKind kind,
                            const char* path, const char* realPath, int reason);
 
-    // realloc's contract: null on failure, leaving `block` untouched; a size
-    // of 0 frees the block.
-    void* (*reallocate)(const Platform& self, void* block, size_t bytes);
-
     // The report's calls leave the reason of a failure in errno.
     // Opens `name` for writing in binary mode, replacing it; null on failure.
     ReportFile* (*openReport)(const Platform& self, const char* name);

@@ -26,7 +26,6 @@ Platform layerOver(const Platform& below, void* context) {
             down<&Platform::showMessage>,
             down<&Platform::endDialog>,
             down<&Platform::noteIncomplete>,
-            down<&Platform::reallocate>,
             down<&Platform::openReport>,
             down<&Platform::writeReport>,
             down<&Platform::closeReport>,

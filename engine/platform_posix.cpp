@@ -541,7 +541,6 @@ const Platform systemPlatform = {
     posixShowMessage,
     posixEndDialog,
     runtimeNoteIncomplete,
-    runtimeReallocate,
     stdioOpenReport,
     stdioWriteReport,
     stdioCloseReport,

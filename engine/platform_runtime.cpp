@@ -1,18 +1,9 @@
 #include "platform_runtime.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "text.h"
-
-void* runtimeReallocate(const Platform&, void* block, size_t bytes) {
-    if (bytes == 0) {
-        free(block);
-        return nullptr;
-    }
-    return realloc(block, bytes);
-}
 
 size_t runtimeTextColumns(const Platform&, const char* text) {
     return strlen(text);

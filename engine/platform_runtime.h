@@ -1,5 +1,5 @@
 // The share of the system's layer that the C runtime gives on every system:
-// memory blocks, widths of 8-bit names and binary-mode report files. Both
+// widths of 8-bit names and binary-mode report files. Both
 // system layers use these.
 #pragma once
 
@@ -7,7 +7,6 @@
 
 #include "platform.h"
 
-void* runtimeReallocate(const Platform& self, void* block, size_t bytes);
 // strlen: in the ANSI code page a byte is one character and one column.
 size_t runtimeTextColumns(const Platform& self, const char* text);
 

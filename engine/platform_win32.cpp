@@ -155,8 +155,8 @@ const Platform systemPlatform = {
     nullptr,          nullptr,          win32BeginListing,  win32EndListing,
     runtimeShowName,  win32RealPath,    win32FindFirst,     win32FindNext,
     win32FindClose,   runtimeTextColumns, runtimeTextColumns, win32ShowMessage,
-    win32EndDialog,   runtimeNoteIncomplete, runtimeReallocate, stdioOpenReport,
-    stdioWriteReport, stdioCloseReport, runtimeExpectSearches,
+    win32EndDialog,   runtimeNoteIncomplete, stdioOpenReport, stdioWriteReport,
+    stdioCloseReport, runtimeExpectSearches,
 };
 
 int fullPath(const char* path, char* out, size_t capacity) {

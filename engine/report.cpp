@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include <errno.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -155,8 +156,7 @@ static void putLoneLine(ReportWriter& report, const char* text, int32_t count = 
 // large for a thread's stack, lives on the heap for that time.
 template <typename Body>
 static int32_t writeReport(DialogHandle dialog, const Platform& platform, Body writeBody) {
-    ReportWriter* report =
-        static_cast<ReportWriter*>(platform.reallocate(platform, nullptr, sizeof(ReportWriter)));
+    ReportWriter* report = static_cast<ReportWriter*>(malloc(sizeof(ReportWriter)));
     if (!report) return reportFailure(dialog, platform, OUT_OF_MEMORY, 0);
     report->platform = &platform;
     report->used = 0;
@@ -172,7 +172,7 @@ static int32_t writeReport(DialogHandle dialog, const Platform& platform, Body w
             result = reportFailure(dialog, platform, CANNOT_WRITE_REPORT,
                                    report->failed ? report->failure : errno);
     }
-    platform.reallocate(platform, report, 0);
+    free(report);
     return result;
 }
 

@@ -9,6 +9,19 @@
 #include "listing_summary.h"
 #include "text.h"
 
+// The first 16 bytes of `name` as compareIgnoringCase sees them, the first the
+// most significant and none past the end: keys that differ order their names,
+// so that most comparisons of a sort end without reading a name.
+static void nameKey(const char* name, uint64_t (&key)[2]) {
+    for (uint64_t& part : key) {
+        part = 0;
+        for (int i = 0; i < 8; ++i) {
+            part <<= 8;
+            if (*name) part |= foldAscii(static_cast<unsigned char>(*name++));
+        }
+    }
+}
+
 // Splits `fileName` in place at its last '.': the name before it, the type
 // after it; without a '.' the whole is the name and the type is empty.
 static void splitFileName(char* fileName, FileEntry& file) {
@@ -37,6 +50,7 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason) {
         FileEntry& file = job.files[job.fileCount];
         file = {nullptr, nullptr, entry.sizeHigh, entry.sizeLow, entry.attributes, entry.lastWrite};
         splitFileName(fileName, file);
+        nameKey(file.name, file.nameKey);
         if (entry.detailsError) {
             // Listed without its details: the user hears of it by its full path.
             file.attributes |= DETAILS_UNKNOWN;
@@ -78,7 +92,9 @@ static int64_t writeTime(const FileEntry& e) {
 static int compareByName(const void* a, const void* b) {
     const FileEntry& x = asFile(a);
     const FileEntry& y = asFile(b);
-    int order = compareIgnoringCase(x.name, y.name);
+    int order = ordered(x.nameKey[0], y.nameKey[0]);
+    if (order == 0) order = ordered(x.nameKey[1], y.nameKey[1]);
+    if (order == 0) order = compareIgnoringCase(x.name, y.name);
     if (order == 0) order = strcmp(x.type, y.type);
     if (order == 0) order = strcmp(x.name, y.name);
     if (order == 0) order = ordered(fileLength(x), fileLength(y));

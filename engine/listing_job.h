@@ -85,6 +85,7 @@ struct FileEntry {
     uint32_t sizeLow;
     uint32_t attributes;
     FileTime lastWrite;
+    uint64_t nameKey[2] = {}; // what the name order makes of the name's first 16 bytes
 };
 
 struct FolderEntry {

@@ -1,19 +1,17 @@
-// The system's layer on POSIX systems (Linux: folders are read with getdents64).
+// The system's layer on Linux: folders are read with getdents64.
 // Symbolic links are never followed: a link is an ordinary entry with its own
 // length and time, so a walk always ends.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <linux/magic.h>
 #include <sys/vfs.h>
-#endif
+#include <unistd.h>
 
 #include "calendar.h"
 #include "platform.h"
@@ -233,15 +231,10 @@ static bool openFolder(DirSearch* search) {
 
 // File systems that keep a folder's link count at 2 plus its subfolders.
 static bool linksCountFolders(int descriptor) {
-#ifdef __linux__
     struct statfs volume;
     if (fstatfs(descriptor, &volume) != 0) return false;
     return volume.f_type == EXT4_SUPER_MAGIC || volume.f_type == XFS_SUPER_MAGIC ||
            volume.f_type == TMPFS_MAGIC;
-#else
-    (void)descriptor;
-    return false;
-#endif
 }
 
 // Only the fields an entry holds are asked for, which spares a network file

@@ -110,7 +110,6 @@ static uint32_t addNode(ListingState& listing, uint32_t parent, const char* name
         index = 0;
     pthread_mutex_unlock(&listing.lock);
     if (index) {
-        nodeAt(listing, index) = FolderNode();
         nodeAt(listing, index).parent = parent;
         nodeAt(listing, index).name = name;
     }
@@ -317,9 +316,8 @@ static bool keepEntry(ListingState& listing, uint32_t parent, int folder, KeptBl
     KeptEntry header = {0, kind, static_cast<uint8_t>(length), examined};
     size_t size = keptSize(header);
     if (block.used + size > block.capacity) {
+        // An entry takes less than a first block's 1024 bytes: doubling makes room.
         size_t capacity = block.capacity ? 2 * block.capacity : 1024;
-        while (capacity < block.used + size)
-            capacity *= 2;
         char* grown =
             capacity <= UINT32_MAX ? static_cast<char*>(realloc(block.bytes, capacity)) : nullptr;
         if (!grown) return false;

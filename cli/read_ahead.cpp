@@ -37,13 +37,10 @@ enum SlotState {
     SLOT_LEFT,  // no memory to start with: the one who asks searches it
 };
 
-// A search through this layer: a folder's stored entries, then the search below.
+// A search through this layer: a read handed over, and how far its entries are taken.
 struct AheadSearch {
-    DirSearch* inner;
-    char* bytes;
-    size_t used;
+    FolderRead read;
     size_t offset;
-    int error; // after the stored entries, with no search below: 0 for the end, else the reason
 };
 
 size_t storedSize(const StoredEntry& stored) {
@@ -318,14 +315,16 @@ void stopReaders(ReadAhead& ahead) {
     ahead.plannedCount = 0;
 }
 
-int nextStored(const Platform& self, AheadSearch* search, DirEntry* entry) {
-    if (search->offset >= search->used) {
-        if (search->inner) return findNext(*self.below, search->inner, entry);
-        errno = search->error;
-        return search->error ? SEARCH_ERROR : SEARCH_END;
+int aheadFindNext(const Platform& self, DirSearch* handle, DirEntry* entry) {
+    AheadSearch* search = reinterpret_cast<AheadSearch*>(handle);
+    const FolderRead& read = search->read;
+    if (search->offset >= read.used) {
+        if (read.rest) return findNext(*self.below, read.rest, entry);
+        errno = read.error;
+        return read.error ? SEARCH_ERROR : SEARCH_END;
     }
     StoredEntry stored;
-    const char* at = search->bytes + search->offset;
+    const char* at = read.bytes + search->offset;
     memcpy(&stored, at, sizeof stored);
     static_cast<EntryDetails&>(*entry) = stored.details;
     entry->node = stored.node;
@@ -343,8 +342,8 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
         errno = ENOMEM;
         return nullptr;
     }
-    search->inner = findFirst(*self.below, folder, detail, entry);
-    if (search->inner) return reinterpret_cast<DirSearch*>(search);
+    search->read.rest = findFirst(*self.below, folder, detail, entry);
+    if (search->read.rest) return reinterpret_cast<DirSearch*>(search);
     free(search);
     return nullptr;
 }
@@ -365,9 +364,10 @@ DirSearch* answer(const Platform& self, FolderRead& read, const SearchFolder& fo
         discard(self.below, read);
         return searchBelow(self, folder, detail, entry);
     }
-    *search = {read.rest, read.bytes, read.used, 0, read.error};
-    nextStored(self, search, entry);
-    return reinterpret_cast<DirSearch*>(search);
+    *search = {read, 0};
+    DirSearch* handle = reinterpret_cast<DirSearch*>(search);
+    aheadFindNext(self, handle, entry);
+    return handle;
 }
 
 // The key of a folder the walk comes to that no reader was offered (the
@@ -465,14 +465,9 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
     return searchBelow(self, folder, detail, entry);
 }
 
-int aheadFindNext(const Platform& self, DirSearch* handle, DirEntry* entry) {
-    return nextStored(self, reinterpret_cast<AheadSearch*>(handle), entry);
-}
-
 void aheadFindClose(const Platform& self, DirSearch* handle) {
     AheadSearch* search = reinterpret_cast<AheadSearch*>(handle);
-    if (search->inner) findClose(*self.below, search->inner);
-    free(search->bytes);
+    discard(self.below, search->read);
     free(search);
 }
 

@@ -60,8 +60,6 @@ struct ReadAhead {
     // `threads` - 1 readers to start with, up to `mostThreads` - 1 while reads wait.
     ReadAhead(int threads, int mostThreads) : readers(threads - 1), mostReaders(mostThreads - 1) {}
     ~ReadAhead();
-    ReadAhead(const ReadAhead&) = delete;
-    ReadAhead& operator=(const ReadAhead&) = delete;
 
     const Platform* below = nullptr;
     int readers;

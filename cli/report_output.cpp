@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <utility>
+
 #include "text.h"
 
 // A Ctrl-C the writer acts on ends the program as a shell reports an interrupt.
@@ -57,9 +59,7 @@ static ReportOutput& outputOf(const Platform& self) {
 static ReportFile* outputOpenReport(const Platform& self, const char*) {
     ReportOutput& output = outputOf(self);
     if (!output.target) return reinterpret_cast<ReportFile*>(stdout);
-    ReportFile* device = output.device;
-    output.device = nullptr;
-    if (device) return device;
+    if (ReportFile* device = std::exchange(output.device, nullptr)) return device;
     if (!temporaryOpening()) {
         errno = EINTR;
         return nullptr;

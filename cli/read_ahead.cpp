@@ -158,12 +158,6 @@ WalkedSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
     return nullptr;
 }
 
-// The walk has come to the folder keyed `key`, which it was offered.
-void walkCameTo(ReadAhead& ahead, const std::string& key) {
-    ahead.walkAt = key;
-    ahead.unknownSince = 0;
-}
-
 // How long a read kept its thread waiting for the system. The system is asked
 // for the thread's waits only after a read that took a millisecond or more
 // (`slow`, kept by the thread): the call costs as much as a cached folder.
@@ -370,13 +364,6 @@ DirSearch* answer(const Platform& self, FolderRead& read, const SearchFolder& fo
     return handle;
 }
 
-// The key of a folder the walk comes to that no reader was offered (the
-// first, or one past the most kept in view): after the last folder it was
-// offered and what that leads to, in the order the walk comes to them.
-std::string keyOfUnknown(ReadAhead& ahead) {
-    return keyBelow(ahead.walkAt + std::string(4, '\xff'), ahead.unknownSince++);
-}
-
 // The walk's search: from a reader's slot, waited for if a reader is at it;
 // else searched here, and its subfolders offered to the readers.
 DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEntry* entry) {
@@ -398,7 +385,8 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
         WalkedSlot* slot = walkedSlot(ahead, folder);
         ahead.walkedBytes -= slot->read.used;
         taken = slot->read;
-        walkCameTo(ahead, slot->key);
+        ahead.walkAt = slot->key;
+        ahead.unknownSince = 0;
         ahead.walked.erase(ahead.walked.begin() + (slot - ahead.walked.data()));
         ahead.submitted.notify_one();
         held.unlock();
@@ -408,9 +396,14 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
     auto known = std::find_if(ahead.walkNext.begin(), ahead.walkNext.end(), [&](const auto& next) {
         return next.second.node == folder.node && next.second.path == folder.path;
     });
-    std::string key = known != ahead.walkNext.end() ? known->first : keyOfUnknown(ahead);
-    if (known != ahead.walkNext.end()) {
-        walkCameTo(ahead, key);
+    std::string key;
+    if (known == ahead.walkNext.end()) {
+        // One no reader was offered (the first, or one past the most kept in
+        // view) comes after the last folder offered and what that leads to.
+        key = keyBelow(ahead.walkAt + std::string(4, '\xff'), ahead.unknownSince++);
+    } else {
+        key = ahead.walkAt = known->first;
+        ahead.unknownSince = 0;
         ahead.walkNext.erase(known);
     }
     held.unlock();

@@ -154,21 +154,6 @@ static int posixBeginListing(const Platform&, const char* folder, ListingOptions
     return 1;
 }
 
-static OpenChain* takeChain(ListingState& listing) {
-    pthread_mutex_lock(&listing.lock);
-    OpenChain* chain = listing.chains;
-    if (chain) listing.chains = chain->next;
-    pthread_mutex_unlock(&listing.lock);
-    return chain ? chain : static_cast<OpenChain*>(calloc(1, sizeof(OpenChain)));
-}
-
-static void giveBackChain(ListingState& listing, OpenChain* chain) {
-    pthread_mutex_lock(&listing.lock);
-    chain->next = listing.chains;
-    listing.chains = chain;
-    pthread_mutex_unlock(&listing.lock);
-}
-
 static int openBelow(int parent, const char* name) {
     if (parent < 0) return open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     return openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -219,12 +204,19 @@ static bool openFolder(DirSearch* search) {
         search->descriptor = openBelow(-1, search->path[0] ? search->path : ".");
         return search->descriptor >= 0;
     }
-    OpenChain* chain = takeChain(*search->listing);
+    // A chain no other search holds, given back once the folder is open.
+    ListingState& listing = *search->listing;
+    pthread_mutex_lock(&listing.lock);
+    OpenChain* chain = listing.chains;
+    if (chain) listing.chains = chain->next;
+    pthread_mutex_unlock(&listing.lock);
+    if (!chain) chain = static_cast<OpenChain*>(calloc(1, sizeof(OpenChain)));
     if (!chain) return false;
-    search->descriptor = openInChain(*search->listing, *chain, search->node);
-    int reason = errno;
-    giveBackChain(*search->listing, chain);
-    errno = reason;
+    search->descriptor = openInChain(listing, *chain, search->node);
+    pthread_mutex_lock(&listing.lock);
+    chain->next = listing.chains;
+    listing.chains = chain;
+    pthread_mutex_unlock(&listing.lock);
     return search->descriptor >= 0;
 }
 

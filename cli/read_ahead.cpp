@@ -210,8 +210,7 @@ void addReader(ReadAhead& ahead) {
 // A reader's turn during the walk: the first of the walk's next folders.
 void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& slow) {
     auto first = ahead.walkNext.begin();
-    WalkedSlot taken = {first->second.node, std::move(first->second.path), first->first,
-                        FolderRead()};
+    WalkedSlot taken = {std::move(first->second), first->first, FolderRead()};
     taken.read.state = SLOT_READING;
     ahead.walkNext.erase(first);
     char path[SHOWN_PATH_BUFFER];

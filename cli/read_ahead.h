@@ -44,9 +44,7 @@ struct WalkAhead {
 };
 
 // One of the walk's folders taken by a reader, known by its node and path.
-struct WalkedSlot {
-    uint32_t node;
-    std::string path;
+struct WalkedSlot : WalkAhead {
     std::string key;
     FolderRead read;
 };

@@ -67,11 +67,8 @@ void store(FolderRead& read, const DirEntry& entry) {
         static_cast<uint32_t>(strnlen(entry.realName, sizeof entry.realName - 1))};
     char* at = read.bytes + read.used;
     memcpy(at, &stored, sizeof stored);
-    at += sizeof stored;
-    memcpy(at, entry.name, stored.nameLength);
-    at[stored.nameLength] = '\0';
-    memcpy(at + stored.nameLength + 1, entry.realName, stored.realNameLength);
-    at[stored.nameLength + 1 + stored.realNameLength] = '\0';
+    memcpy(at + sizeof stored, entry.name, stored.nameLength + 1);
+    memcpy(at + sizeof stored + stored.nameLength + 1, entry.realName, stored.realNameLength + 1);
     read.used += storedSize(stored);
 }
 

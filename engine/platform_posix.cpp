@@ -53,7 +53,6 @@ struct KeptEntry {
     uint8_t examined;
 };
 
-// The bytes of a kept entry with this header.
 static size_t keptSize(const KeptEntry& header) {
     return sizeof header + header.nameLength + 1 + (header.examined ? sizeof(EntryDetails) : 0);
 }

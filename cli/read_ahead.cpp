@@ -328,10 +328,7 @@ int aheadFindNext(const Platform& self, DirSearch* handle, DirEntry* entry) {
 DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchDetail detail,
                        DirEntry* entry) {
     AheadSearch* search = static_cast<AheadSearch*>(calloc(1, sizeof(AheadSearch)));
-    if (!search) {
-        errno = ENOMEM;
-        return nullptr;
-    }
+    if (!search) return nullptr;
     search->read.rest = findFirst(*self.below, folder, detail, entry);
     if (search->read.rest) return reinterpret_cast<DirSearch*>(search);
     free(search);

@@ -119,14 +119,12 @@ static DirSearch* hidingFindFirst(const Platform& self, const SearchFolder& fold
                                self.below->realPath(*self.below, folder, real, sizeof real) &&
                                samePath(real, output.temporaryFolder);
     DirSearch* search = findFirst(*self.below, folder, detail, entry);
-    int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
-    if (search && step != SEARCH_ENTRY) {
-        int reason = step == SEARCH_ERROR ? errno : 0;
-        findClose(*self.below, search);
-        errno = reason;
-        return nullptr;
-    }
-    return search;
+    int step = search ? skipReport(self, search, entry) : SEARCH_ENTRY;
+    if (step == SEARCH_ENTRY) return search;
+    int reason = step == SEARCH_ERROR ? errno : 0;
+    findClose(*self.below, search);
+    errno = reason;
+    return nullptr;
 }
 
 static int hidingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {

@@ -492,11 +492,8 @@ static int posixRealPath(const Platform&, const SearchFolder& folder, char* out,
     uint32_t line[OPEN_DEPTH];
     int depth = lineOf(listing, folder.node, line);
     int fits = depth > 0 && copyText(out, capacity, "");
-    while (fits && depth > 0) {
-        const char* name = nodeAt(listing, line[--depth]).name;
-        if (out[0] && strcmp(out, "/") != 0) fits = appendText(out, capacity, "/", 1);
-        fits = fits && appendText(out, capacity, name, strlen(name));
-    }
+    while (fits && depth > 0)
+        fits = joinPath(out, capacity, out, nodeAt(listing, line[--depth]).name);
     return fits;
 }
 

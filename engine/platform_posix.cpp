@@ -557,6 +557,5 @@ int fullPath(const char* path, char* out, size_t capacity) {
         char cwd[4096];
         if (!getcwd(cwd, sizeof cwd) || !appendComponents(work, sizeof work, cwd)) return 0;
     }
-    if (!appendComponents(work, sizeof work, path) || strlen(work) + 1 > capacity) return 0;
-    return copyText(out, capacity, work);
+    return appendComponents(work, sizeof work, path) && copyText(out, capacity, work);
 }

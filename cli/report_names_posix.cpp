@@ -32,19 +32,11 @@ static int convertingShowName(const Platform&, const char* real, char* shown, si
     return utf8ToCp1252(real, shown, capacity);
 }
 
-static size_t utf8TextColumns(const Platform&, const char* text) {
-    return utf8Columns(text);
-}
-
-static size_t utf8TextLength(const Platform&, const char* text) {
-    return utf8Length(text);
-}
-
 Platform reportNamesLayer(const Platform& below, bool utf8) {
     Platform layer = layerOver(below, nullptr);
     if (utf8) {
-        layer.textColumns = utf8TextColumns;
-        layer.textLength = utf8TextLength;
+        layer.textColumns = [](const Platform&, const char* text) { return utf8Columns(text); };
+        layer.textLength = [](const Platform&, const char* text) { return utf8Length(text); };
         return layer;
     }
     layer.findFirst = convertingFindFirst;

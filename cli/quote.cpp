@@ -18,10 +18,6 @@ std::string escaped(unsigned char byte) {
     return octal;
 }
 
-bool isControl(uint32_t point) {
-    return point < 0x20 || (point >= 0x7F && point < 0xA0);
-}
-
 } // namespace
 
 std::string quoteName(const char* name) {
@@ -31,7 +27,7 @@ std::string quoteName(const char* name) {
     for (const char* c = name; *c;) {
         uint32_t point = 0;
         size_t length = decodeUtf8(c, point);
-        bool plain = length > 0 && !isControl(point);
+        bool plain = length > 0 && point >= 0x20 && (point < 0x7F || point >= 0xA0);
         if (plain == escaping) {
             out += plain ? "''" : "'$'"; // close one kind of quotes, open the other
             escaping = !plain;
@@ -40,8 +36,10 @@ std::string quoteName(const char* name) {
             out += escaped(static_cast<unsigned char>(*c++));
             continue;
         }
-        if (*c == '\'') out += "'\\''";
-        else out.append(c, length);
+        if (*c == '\'')
+            out += "'\\''";
+        else
+            out.append(c, length);
         c += length;
     }
     out += '\'';

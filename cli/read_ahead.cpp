@@ -37,13 +37,10 @@ enum SlotState {
     SLOT_LEFT,  // no memory to start with: the one who asks searches it
 };
 
-// A search through this layer: a folder's stored entries, then the search below.
+// A search through this layer: a read handed over, and how far its entries are taken.
 struct AheadSearch {
-    DirSearch* inner;
-    char* bytes;
-    size_t used;
+    FolderRead read;
     size_t offset;
-    int error; // after the stored entries, with no search below: 0 for the end, else the reason
 };
 
 size_t storedSize(const StoredEntry& stored) {
@@ -70,11 +67,8 @@ void store(FolderRead& read, const DirEntry& entry) {
         static_cast<uint32_t>(strnlen(entry.realName, sizeof entry.realName - 1))};
     char* at = read.bytes + read.used;
     memcpy(at, &stored, sizeof stored);
-    at += sizeof stored;
-    memcpy(at, entry.name, stored.nameLength);
-    at[stored.nameLength] = '\0';
-    memcpy(at + stored.nameLength + 1, entry.realName, stored.realNameLength);
-    at[stored.nameLength + 1 + stored.realNameLength] = '\0';
+    memcpy(at + sizeof stored, entry.name, stored.nameLength + 1);
+    memcpy(at + sizeof stored + stored.nameLength + 1, entry.realName, stored.realNameLength + 1);
     read.used += storedSize(stored);
 }
 
@@ -161,12 +155,6 @@ WalkedSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
     return nullptr;
 }
 
-// The walk has come to the folder keyed `key`, which it was offered.
-void walkCameTo(ReadAhead& ahead, const std::string& key) {
-    ahead.walkAt = key;
-    ahead.unknownSince = 0;
-}
-
 // How long a read kept its thread waiting for the system. The system is asked
 // for the thread's waits only after a read that took a millisecond or more
 // (`slow`, kept by the thread): the call costs as much as a cached folder.
@@ -219,8 +207,7 @@ void addReader(ReadAhead& ahead) {
 // A reader's turn during the walk: the first of the walk's next folders.
 void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& slow) {
     auto first = ahead.walkNext.begin();
-    WalkedSlot taken = {first->second.node, std::move(first->second.path), first->first,
-                        FolderRead()};
+    WalkedSlot taken = {std::move(first->second), first->first, FolderRead()};
     taken.read.state = SLOT_READING;
     ahead.walkNext.erase(first);
     char path[SHOWN_PATH_BUFFER];
@@ -318,14 +305,16 @@ void stopReaders(ReadAhead& ahead) {
     ahead.plannedCount = 0;
 }
 
-int nextStored(const Platform& self, AheadSearch* search, DirEntry* entry) {
-    if (search->offset >= search->used) {
-        if (search->inner) return findNext(*self.below, search->inner, entry);
-        errno = search->error;
-        return search->error ? SEARCH_ERROR : SEARCH_END;
+int aheadFindNext(const Platform& self, DirSearch* handle, DirEntry* entry) {
+    AheadSearch* search = reinterpret_cast<AheadSearch*>(handle);
+    const FolderRead& read = search->read;
+    if (search->offset >= read.used) {
+        if (read.rest) return findNext(*self.below, read.rest, entry);
+        errno = read.error;
+        return read.error ? SEARCH_ERROR : SEARCH_END;
     }
     StoredEntry stored;
-    const char* at = search->bytes + search->offset;
+    const char* at = read.bytes + search->offset;
     memcpy(&stored, at, sizeof stored);
     static_cast<EntryDetails&>(*entry) = stored.details;
     entry->node = stored.node;
@@ -339,12 +328,9 @@ int nextStored(const Platform& self, AheadSearch* search, DirEntry* entry) {
 DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchDetail detail,
                        DirEntry* entry) {
     AheadSearch* search = static_cast<AheadSearch*>(calloc(1, sizeof(AheadSearch)));
-    if (!search) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-    search->inner = findFirst(*self.below, folder, detail, entry);
-    if (search->inner) return reinterpret_cast<DirSearch*>(search);
+    if (!search) return nullptr;
+    search->read.rest = findFirst(*self.below, folder, detail, entry);
+    if (search->read.rest) return reinterpret_cast<DirSearch*>(search);
     free(search);
     return nullptr;
 }
@@ -365,16 +351,10 @@ DirSearch* answer(const Platform& self, FolderRead& read, const SearchFolder& fo
         discard(self.below, read);
         return searchBelow(self, folder, detail, entry);
     }
-    *search = {read.rest, read.bytes, read.used, 0, read.error};
-    nextStored(self, search, entry);
-    return reinterpret_cast<DirSearch*>(search);
-}
-
-// The key of a folder the walk comes to that no reader was offered (the
-// first, or one past the most kept in view): after the last folder it was
-// offered and what that leads to, in the order the walk comes to them.
-std::string keyOfUnknown(ReadAhead& ahead) {
-    return keyBelow(ahead.walkAt + std::string(4, '\xff'), ahead.unknownSince++);
+    *search = {read, 0};
+    DirSearch* handle = reinterpret_cast<DirSearch*>(search);
+    aheadFindNext(self, handle, entry);
+    return handle;
 }
 
 // The walk's search: from a reader's slot, waited for if a reader is at it;
@@ -398,7 +378,8 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
         WalkedSlot* slot = walkedSlot(ahead, folder);
         ahead.walkedBytes -= slot->read.used;
         taken = slot->read;
-        walkCameTo(ahead, slot->key);
+        ahead.walkAt = slot->key;
+        ahead.unknownSince = 0;
         ahead.walked.erase(ahead.walked.begin() + (slot - ahead.walked.data()));
         ahead.submitted.notify_one();
         held.unlock();
@@ -408,9 +389,14 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
     auto known = std::find_if(ahead.walkNext.begin(), ahead.walkNext.end(), [&](const auto& next) {
         return next.second.node == folder.node && next.second.path == folder.path;
     });
-    std::string key = known != ahead.walkNext.end() ? known->first : keyOfUnknown(ahead);
-    if (known != ahead.walkNext.end()) {
-        walkCameTo(ahead, key);
+    std::string key;
+    if (known == ahead.walkNext.end()) {
+        // One no reader was offered (the first, or one past the most kept in
+        // view) comes after the last folder offered and what that leads to.
+        key = keyBelow(ahead.walkAt + std::string(4, '\xff'), ahead.unknownSince++);
+    } else {
+        key = ahead.walkAt = known->first;
+        ahead.unknownSince = 0;
         ahead.walkNext.erase(known);
     }
     held.unlock();
@@ -465,14 +451,9 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
     return searchBelow(self, folder, detail, entry);
 }
 
-int aheadFindNext(const Platform& self, DirSearch* handle, DirEntry* entry) {
-    return nextStored(self, reinterpret_cast<AheadSearch*>(handle), entry);
-}
-
 void aheadFindClose(const Platform& self, DirSearch* handle) {
     AheadSearch* search = reinterpret_cast<AheadSearch*>(handle);
-    if (search->inner) findClose(*self.below, search->inner);
-    free(search->bytes);
+    discard(self.below, search->read);
     free(search);
 }
 

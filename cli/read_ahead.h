@@ -44,9 +44,7 @@ struct WalkAhead {
 };
 
 // One of the walk's folders taken by a reader, known by its node and path.
-struct WalkedSlot {
-    uint32_t node;
-    std::string path;
+struct WalkedSlot : WalkAhead {
     std::string key;
     FolderRead read;
 };
@@ -60,8 +58,6 @@ struct ReadAhead {
     // `threads` - 1 readers to start with, up to `mostThreads` - 1 while reads wait.
     ReadAhead(int threads, int mostThreads) : readers(threads - 1), mostReaders(mostThreads - 1) {}
     ~ReadAhead();
-    ReadAhead(const ReadAhead&) = delete;
-    ReadAhead& operator=(const ReadAhead&) = delete;
 
     const Platform* below = nullptr;
     int readers;

@@ -119,10 +119,8 @@ int rewriteFromTemporary(KeptReport kept, const char* temporary) {
     }
     copied = copied && SetEndOfFile(handle);
     if (!copied) errno = errnoOfWindowsError(GetLastError());
-    int error = errno;
     if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
     CloseHandle(handle);
-    errno = error;
     return copied;
 }
 
@@ -130,11 +128,10 @@ void releaseKept(KeptReport kept) {
     CloseHandle(reinterpret_cast<HANDLE>(kept));
 }
 
+// The system's calls leave the C runtime's errno as it was.
 void removeTemporary(const char* temporary) {
-    int error = errno;
     DeleteFileA(temporary);
     guarding = UNGUARDED;
-    errno = error;
 }
 
 bool samePath(const char* a, const char* b) {

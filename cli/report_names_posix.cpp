@@ -5,7 +5,6 @@
 #include "report_names.h"
 
 #include "cp1252.h"
-#include "text.h"
 #include "utf8.h"
 
 static void convertName(DirEntry* entry) {
@@ -13,10 +12,7 @@ static void convertName(DirEntry* entry) {
     const char* c = entry->name;
     while (*c && static_cast<unsigned char>(*c) < 0x80)
         ++c;
-    if (!*c) return;
-    char converted[PATH_BUFFER];
-    utf8ToCp1252(entry->name, converted, sizeof converted);
-    copyText(entry->name, sizeof entry->name, converted);
+    if (*c) utf8ToCp1252(entry->name, entry->name, sizeof entry->name);
 }
 
 static DirSearch* convertingFindFirst(const Platform& self, const SearchFolder& folder,
@@ -36,19 +32,11 @@ static int convertingShowName(const Platform&, const char* real, char* shown, si
     return utf8ToCp1252(real, shown, capacity);
 }
 
-static size_t utf8TextColumns(const Platform&, const char* text) {
-    return utf8Columns(text);
-}
-
-static size_t utf8TextLength(const Platform&, const char* text) {
-    return utf8Length(text);
-}
-
 Platform reportNamesLayer(const Platform& below, bool utf8) {
     Platform layer = layerOver(below, nullptr);
     if (utf8) {
-        layer.textColumns = utf8TextColumns;
-        layer.textLength = utf8TextLength;
+        layer.textColumns = [](const Platform&, const char* text) { return utf8Columns(text); };
+        layer.textLength = [](const Platform&, const char* text) { return utf8Length(text); };
         return layer;
     }
     layer.findFirst = convertingFindFirst;

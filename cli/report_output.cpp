@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <utility>
+
 #include "text.h"
 
 // A Ctrl-C the writer acts on ends the program as a shell reports an interrupt.
@@ -57,9 +59,7 @@ static ReportOutput& outputOf(const Platform& self) {
 static ReportFile* outputOpenReport(const Platform& self, const char*) {
     ReportOutput& output = outputOf(self);
     if (!output.target) return reinterpret_cast<ReportFile*>(stdout);
-    ReportFile* device = output.device;
-    output.device = nullptr;
-    if (device) return device;
+    if (ReportFile* device = std::exchange(output.device, nullptr)) return device;
     if (!temporaryOpening()) {
         errno = EINTR;
         return nullptr;
@@ -119,14 +119,12 @@ static DirSearch* hidingFindFirst(const Platform& self, const SearchFolder& fold
                                self.below->realPath(*self.below, folder, real, sizeof real) &&
                                samePath(real, output.temporaryFolder);
     DirSearch* search = findFirst(*self.below, folder, detail, entry);
-    int step = search ? skipReport(self, search, entry) : SEARCH_ERROR;
-    if (search && step != SEARCH_ENTRY) {
-        int reason = step == SEARCH_ERROR ? errno : 0;
-        findClose(*self.below, search);
-        errno = reason;
-        return nullptr;
-    }
-    return search;
+    int step = search ? skipReport(self, search, entry) : SEARCH_ENTRY;
+    if (step == SEARCH_ENTRY) return search;
+    int reason = step == SEARCH_ERROR ? errno : 0;
+    findClose(*self.below, search);
+    errno = reason;
+    return nullptr;
 }
 
 static int hidingFindNext(const Platform& self, DirSearch* search, DirEntry* entry) {

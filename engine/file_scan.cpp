@@ -22,19 +22,6 @@ static void nameKey(const char* name, uint64_t (&key)[2]) {
     }
 }
 
-// Splits `fileName` in place at its last '.': the name before it, the type
-// after it; without a '.' the whole is the name and the type is empty.
-static void splitFileName(char* fileName, FileEntry& file) {
-    char* dot = strrchr(fileName, '.');
-    file.name = fileName;
-    if (!dot) {
-        file.type = fileName + strlen(fileName);
-        return;
-    }
-    *dot = '\0';
-    file.type = dot + 1;
-}
-
 int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason) {
     // A scan that starts the array over starts its texts over too.
     if (job.fileCount == 0) rewindArena(job.fileTexts);
@@ -49,7 +36,11 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason) {
             return RESULT_OUT_OF_MEMORY;
         FileEntry& file = job.files[job.fileCount];
         file = {nullptr, nullptr, entry.sizeHigh, entry.sizeLow, entry.attributes, entry.lastWrite};
-        splitFileName(fileName, file);
+        // The name before the last '.', the type after it; without one, no type.
+        char* dot = strrchr(fileName, '.');
+        if (dot) *dot = '\0';
+        file.name = fileName;
+        file.type = dot ? dot + 1 : fileName + strlen(fileName);
         nameKey(file.name, file.nameKey);
         if (entry.detailsError) {
             // Listed without its details: the user hears of it by its full path.

@@ -26,7 +26,6 @@ enum {
     STAY_ON_FILE_SYSTEM = 1024,
 };
 
-// Engine results.
 enum {
     RESULT_OK = 1,
     RESULT_CANNOT_OPEN_REPORT = -1,

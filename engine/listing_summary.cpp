@@ -8,11 +8,7 @@ void noteIncomplete(ListingJob& job, DialogHandle dialog, IncompleteKind kind, c
     char real[REAL_PATH_BUFFER] = "";
     if (!platform.realPath(platform, where, real, sizeof real))
         copyText(real, sizeof real, where.path);
-    if (realName) {
-        char folder[REAL_PATH_BUFFER];
-        copyText(folder, sizeof folder, real);
-        joinPath(real, sizeof real, folder, realName);
-    }
+    if (realName) joinPath(real, sizeof real, real, realName);
     ListingSummary& summary = *job.summary;
     if (kind == INCOMPLETE_PATH_TOO_LONG) ++summary.foldersLeftOut;
     if (kind == INCOMPLETE_DETAILS_UNREADABLE) ++summary.filesWithoutDetails;

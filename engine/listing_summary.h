@@ -9,7 +9,6 @@
 
 struct ListingSummary {
     bool reportWritten;
-    int32_t failure;
     bool selectedUnreadable; // the selected folder could not be read whole
     int32_t foldersListed;
     int32_t foldersLeftOut; // their path would exceed 255 characters

@@ -1,19 +1,17 @@
-// The system's layer on POSIX systems (Linux: folders are read with getdents64).
+// The system's layer on Linux: folders are read with getdents64.
 // Symbolic links are never followed: a link is an ordinary entry with its own
 // length and time, so a walk always ends.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <linux/magic.h>
 #include <sys/vfs.h>
-#endif
+#include <unistd.h>
 
 #include "calendar.h"
 #include "platform.h"
@@ -55,7 +53,6 @@ struct KeptEntry {
     uint8_t examined;
 };
 
-// The bytes of a kept entry with this header.
 static size_t keptSize(const KeptEntry& header) {
     return sizeof header + header.nameLength + 1 + (header.examined ? sizeof(EntryDetails) : 0);
 }
@@ -112,7 +109,6 @@ static uint32_t addNode(ListingState& listing, uint32_t parent, const char* name
         index = 0;
     pthread_mutex_unlock(&listing.lock);
     if (index) {
-        nodeAt(listing, index) = FolderNode();
         nodeAt(listing, index).parent = parent;
         nodeAt(listing, index).name = name;
     }
@@ -155,21 +151,6 @@ static int posixBeginListing(const Platform&, const char* folder, ListingOptions
         return 0;
     }
     return 1;
-}
-
-static OpenChain* takeChain(ListingState& listing) {
-    pthread_mutex_lock(&listing.lock);
-    OpenChain* chain = listing.chains;
-    if (chain) listing.chains = chain->next;
-    pthread_mutex_unlock(&listing.lock);
-    return chain ? chain : static_cast<OpenChain*>(calloc(1, sizeof(OpenChain)));
-}
-
-static void giveBackChain(ListingState& listing, OpenChain* chain) {
-    pthread_mutex_lock(&listing.lock);
-    chain->next = listing.chains;
-    listing.chains = chain;
-    pthread_mutex_unlock(&listing.lock);
 }
 
 static int openBelow(int parent, const char* name) {
@@ -222,26 +203,28 @@ static bool openFolder(DirSearch* search) {
         search->descriptor = openBelow(-1, search->path[0] ? search->path : ".");
         return search->descriptor >= 0;
     }
-    OpenChain* chain = takeChain(*search->listing);
+    // A chain no other search holds, given back once the folder is open.
+    ListingState& listing = *search->listing;
+    pthread_mutex_lock(&listing.lock);
+    OpenChain* chain = listing.chains;
+    if (chain) listing.chains = chain->next;
+    pthread_mutex_unlock(&listing.lock);
+    if (!chain) chain = static_cast<OpenChain*>(calloc(1, sizeof(OpenChain)));
     if (!chain) return false;
-    search->descriptor = openInChain(*search->listing, *chain, search->node);
-    int reason = errno;
-    giveBackChain(*search->listing, chain);
-    errno = reason;
+    search->descriptor = openInChain(listing, *chain, search->node);
+    pthread_mutex_lock(&listing.lock);
+    chain->next = listing.chains;
+    listing.chains = chain;
+    pthread_mutex_unlock(&listing.lock);
     return search->descriptor >= 0;
 }
 
 // File systems that keep a folder's link count at 2 plus its subfolders.
 static bool linksCountFolders(int descriptor) {
-#ifdef __linux__
     struct statfs volume;
     if (fstatfs(descriptor, &volume) != 0) return false;
     return volume.f_type == EXT4_SUPER_MAGIC || volume.f_type == XFS_SUPER_MAGIC ||
            volume.f_type == TMPFS_MAGIC;
-#else
-    (void)descriptor;
-    return false;
-#endif
 }
 
 // Only the fields an entry holds are asked for, which spares a network file
@@ -324,9 +307,8 @@ static bool keepEntry(ListingState& listing, uint32_t parent, int folder, KeptBl
     KeptEntry header = {0, kind, static_cast<uint8_t>(length), examined};
     size_t size = keptSize(header);
     if (block.used + size > block.capacity) {
+        // An entry takes less than a first block's 1024 bytes: doubling makes room.
         size_t capacity = block.capacity ? 2 * block.capacity : 1024;
-        while (capacity < block.used + size)
-            capacity *= 2;
         char* grown =
             capacity <= UINT32_MAX ? static_cast<char*>(realloc(block.bytes, capacity)) : nullptr;
         if (!grown) return false;
@@ -510,11 +492,8 @@ static int posixRealPath(const Platform&, const SearchFolder& folder, char* out,
     uint32_t line[OPEN_DEPTH];
     int depth = lineOf(listing, folder.node, line);
     int fits = depth > 0 && copyText(out, capacity, "");
-    while (fits && depth > 0) {
-        const char* name = nodeAt(listing, line[--depth]).name;
-        if (out[0] && strcmp(out, "/") != 0) fits = appendText(out, capacity, "/", 1);
-        fits = fits && appendText(out, capacity, name, strlen(name));
-    }
+    while (fits && depth > 0)
+        fits = joinPath(out, capacity, out, nodeAt(listing, line[--depth]).name);
     return fits;
 }
 
@@ -577,6 +556,5 @@ int fullPath(const char* path, char* out, size_t capacity) {
         char cwd[4096];
         if (!getcwd(cwd, sizeof cwd) || !appendComponents(work, sizeof work, cwd)) return 0;
     }
-    if (!appendComponents(work, sizeof work, path) || strlen(work) + 1 > capacity) return 0;
-    return copyText(out, capacity, work);
+    return appendComponents(work, sizeof work, path) && copyText(out, capacity, work);
 }

@@ -30,7 +30,7 @@ int joinPath(char* target, size_t capacity, const char* parent, const char* name
         target[0] = '\0';
         return 0;
     }
-    memcpy(target, parent, parentLength);
+    memmove(target, parent, parentLength);
     if (separator) target[parentLength] = PATH_SEPARATOR;
     memcpy(target + total - nameLength, name, nameLength + 1);
     return 1;

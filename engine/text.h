@@ -12,8 +12,9 @@ int copyText(char* target, size_t capacity, const char* source);
 int appendText(char* target, size_t capacity, const char* source, size_t count);
 
 // The full path of `name` in `parent`: `name` alone when `parent` is empty,
-// joined by one separator otherwise (no second one after a root such as "/").
-// Returns 1, or 0 when it does not fit `capacity`; `target` is then empty.
+// joined by one separator otherwise (no second one after a root such as "/");
+// `target` may be `parent` itself. Returns 1, or 0 when it does not fit
+// `capacity`; `target` is then empty.
 int joinPath(char* target, size_t capacity, const char* parent, const char* name);
 
 // Case-insensitive comparison as the C runtime's _strcmpi in its default

@@ -170,8 +170,12 @@ int rewriteFromTemporary(KeptReport kept, const char* temporary) {
     copied = copied && ftruncate(descriptor, length) == 0;
     int error = errno;
     if (source >= 0) close(source);
-    copied = close(descriptor) == 0 && copied;
-    if (!copied) errno = error;
+    // A close that fails after a whole copy tells its own reason.
+    if (close(descriptor) != 0 && copied) {
+        copied = false;
+        error = errno;
+    }
+    errno = error;
     return copied;
 }
 

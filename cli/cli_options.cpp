@@ -64,9 +64,10 @@ const CliOption OPTIONS[] = {
      N_("leave out folders on other file systems,\n"
         "naming each on standard error")},
     {"jobs", 'j', "N",
-     N_("read up to N folders at once (default 16), ahead\n"
-        "of the walk and the report, in at most 4 MB: one\n"
-        "per core, more while folders come late; 1 to 64")},
+     N_("read up to N folders at once, ahead of the walk\n"
+        "and the report, in at most 4 MB: one per core, more\n"
+        "while folders come late; 1 to 64; by default up to\n"
+        "16, and only once folders come late")},
 #endif
     {"quiet", 'q', nullptr, N_("no progress or closing line on standard error")},
     {"help", 'h', nullptr, N_("show this help and exit")},

@@ -462,7 +462,7 @@ void aheadExpectSearches(const Platform& self, ListingState* listing, const Fold
     ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
     // The walk is over: its readers turn to the report's folders.
     stopReaders(ahead);
-    if (count > 0) {
+    if (count > 0 && (ahead.walkLate || !ahead.reportOnlyIfLate)) {
         ahead.planned = folders;
         ahead.plannedCount = count;
         ahead.nextWanted = 0;

@@ -70,10 +70,11 @@ struct ReadAhead {
     std::map<std::string, WalkAhead> walkNext; // the walk's folders no thread has taken, by key
     std::vector<WalkedSlot> walked;            // the walk's folders taken by readers
     size_t walkedBytes = 0;                    // what their entries take
-    std::string walkAt;        // the key of the last offered folder the walk came to
-    uint32_t unknownSince = 0; // the folders it came to since, offered to none
-    bool walkLate = false;     // the walk's folders come late: readers go ahead of it
-    bool walkSlow = false;     // the walk's last read took a millisecond or more
+    std::string walkAt;            // the key of the last offered folder the walk came to
+    uint32_t unknownSince = 0;     // the folders it came to since, offered to none
+    bool walkLate = false;         // the walk's folders come late: readers go ahead of it
+    bool reportOnlyIfLate = false; // readers go ahead of the report only if walkLate
+    bool walkSlow = false;         // the walk's last read took a millisecond or more
     const FolderEntry* planned = nullptr;
     int32_t plannedCount = 0;
     int32_t nextWanted = 0; // the folder the report asks for next

@@ -26,7 +26,7 @@ TEST(Allocation, EachPlaceFailingInTurn) {
         dir.makeFile("t/f" + std::to_string(i), 1);
         dir.makeFolder("t/d" + std::to_string(i));
     }
-    for (const char* options : {"--options=31", "--options=30", "-j 1 --options=31"}) {
+    for (const char* options : {"-j 4 --options=31", "--options=30", "-j 1 --options=31"}) {
         ProgramRun listed = runProgram(programPath("faulty_elenco"),
                                        std::string("allocsites ") + options + " t", dir.path);
         ASSERT_EQ(listed.status, 0) << listed.err;

@@ -19,6 +19,7 @@ enum {
     SLOT_BYTES = READ_AHEAD_BYTES / READ_AHEAD_WINDOW,
     WALK_KNOWN = 4096, // the walk's next folders kept in view
     WALK_SLOTS = 256,  // and the most read ahead of it
+    LATE_IN_ROW = 3,   // the walk's folders that came late, one after another
 };
 
 // How one entry is kept: these fields, then the name and the real name, each
@@ -362,11 +363,13 @@ DirSearch* answer(const Platform& self, FolderRead& read, const SearchFolder& fo
 DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEntry* entry) {
     ReadAhead& ahead = *static_cast<ReadAhead*>(self.context);
     // A local disk's walk is quicker alone: readers go ahead of it only once
-    // its folders come late.
+    // its folders come late, several in a row, since a busy processor can
+    // keep one cached folder waiting too.
     if (!ahead.walkLate) {
         ReadTiming timing(ahead.walkSlow);
         DirSearch* search = searchBelow(self, folder, SEARCH_KINDS_ONLY, entry);
-        ahead.walkLate = timing.waitedLong();
+        ahead.lateInRow = timing.waitedLong() ? ahead.lateInRow + 1 : 0;
+        ahead.walkLate = ahead.lateInRow >= LATE_IN_ROW;
         return search;
     }
     std::unique_lock<std::mutex> held(ahead.lock);

@@ -75,6 +75,7 @@ struct ReadAhead {
     bool walkLate = false;         // the walk's folders come late: readers go ahead of it
     bool reportOnlyIfLate = false; // readers go ahead of the report only if walkLate
     bool walkSlow = false;         // the walk's last read took a millisecond or more
+    int lateInRow = 0;             // the walk's last reads that came late, while it goes alone
     const FolderEntry* planned = nullptr;
     int32_t plannedCount = 0;
     int32_t nextWanted = 0; // the folder the report asks for next

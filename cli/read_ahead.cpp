@@ -161,20 +161,22 @@ WalkedSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
 // (`slow`, kept by the thread): the call costs as much as a cached folder.
 struct ReadTiming {
     explicit ReadTiming(bool& slow)
-        : slow(slow), before(slow ? threadWaits() : ThreadWaits{-1, {}}),
+        : slow(slow), before(slow ? threadWaits() : ThreadWaits{-1, 0, {}}),
           start(std::chrono::steady_clock::now()) {}
 
     // Whether the read waited more than once, and a millisecond in all beyond
-    // the processor time it used: its folder is on a share that answers each
-    // request late, where one reader more keeps one more request in flight. A
-    // local disk's cached folders never wait; a large one takes processor time.
+    // the processor time it used, without being made to give way to another
+    // thread: its folder is on a share that answers each request late, where
+    // one reader more keeps one more request in flight. A local disk's cached
+    // folders never wait; a large one takes processor time; a busy processor
+    // keeps any read off it.
     bool waitedLong() {
         auto took = std::chrono::steady_clock::now() - start;
         bool asked = slow;
         slow = took >= std::chrono::milliseconds(1);
         if (!asked || !slow) return false;
         ThreadWaits after = threadWaits();
-        return after.count - before.count >= 2 &&
+        return after.count - before.count >= 2 && after.preempted == before.preempted &&
                took - (after.worked - before.worked) >= std::chrono::milliseconds(1);
     }
 

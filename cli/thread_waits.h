@@ -6,7 +6,8 @@
 #include <chrono>
 
 struct ThreadWaits {
-    long count; // the times it gave up the processor to wait; -1 where the system does not tell
+    long count;     // the times it gave up the processor to wait; -1 where the system does not tell
+    long preempted; // the times the system took the processor from it for another
     std::chrono::microseconds worked; // the processor time it has used
 };
 

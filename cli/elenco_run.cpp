@@ -191,14 +191,15 @@ int runElenco(int argc, char** argv, const Platform& system) {
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
     Platform names = reportNamesLayer(system, encoding == ENCODING_UTF8);
     // Readers start at one per core, and more join while folders come late, up
-    // to -j or 16: more than the cores only cost a local disk. Unasked, they
-    // go ahead of the walk and the report only once the walk's folders come
-    // late: a local disk's are quicker read by one thread. A system that does
-    // not tell a thread's waits gets as many as asked from the start.
+    // to -j or 16: more than the cores only cost a local disk. They go ahead of
+    // the walk only once its folders come late, and unasked, of the report too:
+    // a local disk's folders are quicker read by one thread. A system that does
+    // not tell a thread's waits gets as many as asked, ahead of both, at once.
     int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
     int most = options.jobs ? options.jobs : READ_AHEAD_WINDOW;
     bool waitsTold = threadWaits().count >= 0;
     ReadAhead ahead(waitsTold || !options.jobs ? std::min(cores, most) : most, most);
+    ahead.walkLate = !waitsTold;
     ahead.reportOnlyIfLate = waitsTold && !options.jobs;
     Platform readAhead = readAheadLayer(names, ahead);
     ReportOutput output;

@@ -161,7 +161,7 @@ WalkedSlot* walkedSlot(ReadAhead& ahead, const SearchFolder& folder) {
 // (`slow`, kept by the thread): the call costs as much as a cached folder.
 struct ReadTiming {
     explicit ReadTiming(bool& slow)
-        : slow(slow), before(slow ? threadWaits() : ThreadWaits{-1, 0, {}}),
+        : slow(slow), before(slow ? threadWaits() : ThreadWaits()),
           start(std::chrono::steady_clock::now()) {}
 
     // Whether the read waited more than once, and a millisecond in all beyond
@@ -493,8 +493,6 @@ Platform readAheadLayer(const Platform& below, ReadAhead& ahead) {
     Platform layer = layerOver(below, &ahead);
     if (ahead.readers < 1) return layer;
     ahead.below = &below;
-    // Where a thread's waits are not told, readers go ahead of the walk at once.
-    ahead.walkLate = threadWaits().count < 0;
     layer.findFirst = aheadFindFirst;
     layer.findNext = aheadFindNext;
     layer.findClose = aheadFindClose;

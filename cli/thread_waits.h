@@ -5,10 +5,11 @@
 
 #include <chrono>
 
+// As made, what a system that does not tell them gives.
 struct ThreadWaits {
-    long count;     // the times it gave up the processor to wait; -1 where the system does not tell
-    long preempted; // the times the system took the processor from it for another
-    std::chrono::microseconds worked; // the processor time it has used
+    long count = -1;    // the times it gave up the processor to wait; -1: not told
+    long preempted = 0; // the times the system took the processor from it for another
+    std::chrono::microseconds worked{}; // the processor time it has used
 };
 
 // The calling thread's waits so far.

@@ -2,5 +2,5 @@
 
 // Windows counts no voluntary waits per thread: readers stay as many as asked.
 ThreadWaits threadWaits() {
-    return {-1, 0, {}};
+    return ThreadWaits();
 }

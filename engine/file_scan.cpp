@@ -61,10 +61,6 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason) {
     return result;
 }
 
-static const FileEntry& asFile(const void* record) {
-    return *static_cast<const FileEntry*>(record);
-}
-
 template <typename T> static int ordered(T x, T y) {
     return (y < x) - (x < y);
 }
@@ -80,9 +76,7 @@ static int64_t writeTime(const FileEntry& e) {
 
 // Names that agree but for case go by type, then byte by byte, then by what
 // their rows show besides: the same files come in the same order from any disk.
-static int compareByName(const void* a, const void* b) {
-    const FileEntry& x = asFile(a);
-    const FileEntry& y = asFile(b);
+static int compareByName(const FileEntry& x, const FileEntry& y) {
     int order = ordered(x.nameKey[0], y.nameKey[0]);
     if (order == 0) order = ordered(x.nameKey[1], y.nameKey[1]);
     if (order == 0) order = compareIgnoringCase(x.name, y.name);
@@ -94,25 +88,25 @@ static int compareByName(const void* a, const void* b) {
     return order;
 }
 
-static int compareByType(const void* a, const void* b) {
-    int order = strcmp(asFile(a).type, asFile(b).type);
-    return order != 0 ? order : compareByName(a, b);
+static int compareByType(const FileEntry& x, const FileEntry& y) {
+    int order = strcmp(x.type, y.type);
+    return order != 0 ? order : compareByName(x, y);
 }
 
-static int compareByLength(const void* a, const void* b) {
-    int order = ordered(fileLength(asFile(a)), fileLength(asFile(b)));
-    return order != 0 ? order : compareByName(a, b);
+static int compareByLength(const FileEntry& x, const FileEntry& y) {
+    int order = ordered(fileLength(x), fileLength(y));
+    return order != 0 ? order : compareByName(x, y);
 }
 
-int compareByTime(const void* a, const void* b) {
-    int order = ordered(writeTime(asFile(a)), writeTime(asFile(b)));
-    return order != 0 ? order : compareByName(a, b);
+int compareByTime(const FileEntry& x, const FileEntry& y) {
+    int order = ordered(writeTime(x), writeTime(y));
+    return order != 0 ? order : compareByName(x, y);
 }
 
 // The first whose bit is set wins.
 static const struct {
     ListingOptions bit;
-    int (*compare)(const void*, const void*);
+    int (*compare)(const FileEntry&, const FileEntry&);
 } FILE_ORDERS[] = {
     {SORT_BY_TIME, compareByTime},
     {SORT_BY_LENGTH, compareByLength},
@@ -123,9 +117,8 @@ static const struct {
 void sortFiles(ListingJob& job) {
     for (const auto& order : FILE_ORDERS) {
         if (!(job.options & order.bit)) continue;
-        std::sort(
-            job.files, job.files + job.fileCount,
-            [&](const FileEntry& x, const FileEntry& y) { return order.compare(&x, &y) < 0; });
+        std::sort(job.files, job.files + job.fileCount,
+                  [&](const FileEntry& x, const FileEntry& y) { return order.compare(x, y) < 0; });
         break;
     }
     if (job.options & SORT_REVERSED) std::reverse(job.files, job.files + job.fileCount);

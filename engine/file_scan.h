@@ -19,6 +19,6 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason);
 // SORT_REVERSED then reverses whichever order that is.
 void sortFiles(ListingJob& job);
 
-// The order of -s time, as qsort compares: by last write, oldest first, times before
+// The order of -s time, a three-way comparison: by last write, oldest first, times before
 // 1601 included; a total order of what the rows show, ties going by name.
-int compareByTime(const void* a, const void* b);
+int compareByTime(const FileEntry& a, const FileEntry& b);

@@ -42,10 +42,10 @@ TEST(Calendar, EveryTimeOrdersAsItHappened) {
     for (size_t i = 0; i + 1 < sizeof seconds / sizeof seconds[0]; ++i) {
         earlier.lastWrite = fileTimeFromUnix(seconds[i], 0);
         later.lastWrite = fileTimeFromUnix(seconds[i + 1], 0);
-        EXPECT_LT(compareByTime(&earlier, &later), 0) << i;
+        EXPECT_LT(compareByTime(earlier, later), 0) << i;
     }
     later.lastWrite = earlier.lastWrite;
-    EXPECT_GT(compareByTime(&earlier, &later), 0);
+    EXPECT_GT(compareByTime(earlier, later), 0);
 }
 
 } // namespace

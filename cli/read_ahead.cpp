@@ -76,8 +76,7 @@ void store(FolderRead& read, const DirEntry& entry) {
 // Searches `folder` on the calling thread, without the lock, as far as a
 // slot's share goes; past it the search is left open in the read.
 FolderRead readFolder(const Platform& below, const SearchFolder& folder, SearchDetail detail) {
-    FolderRead read;
-    read.state = SLOT_READY;
+    FolderRead read = {SLOT_READY};
     size_t capacity = 0;
     if (!makeRoom(read, capacity)) {
         read.state = SLOT_LEFT;
@@ -210,8 +209,7 @@ void addReader(ReadAhead& ahead) {
 // A reader's turn during the walk: the first of the walk's next folders.
 void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& slow) {
     auto first = ahead.walkNext.begin();
-    WalkedSlot taken = {std::move(first->second), first->first, FolderRead()};
-    taken.read.state = SLOT_READING;
+    WalkedSlot taken = {std::move(first->second), first->first, {SLOT_READING}};
     ahead.walkNext.erase(first);
     char path[SHOWN_PATH_BUFFER];
     copyText(path, sizeof path, taken.path.c_str());
@@ -243,9 +241,7 @@ void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& s
     slot.index = index;
     slot.read.state = SLOT_READING;
     held.unlock();
-    FolderRead read;
-    read.state = SLOT_READY;
-    read.error = ENAMETOOLONG;
+    FolderRead read = {SLOT_READY, nullptr, 0, ENAMETOOLONG};
     char path[SHOWN_PATH_BUFFER];
     ReadTiming timing(slow);
     if (folderFullPath(ahead.planned[index], path, sizeof path))
@@ -376,13 +372,12 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
     }
     std::unique_lock<std::mutex> held(ahead.lock);
     if (ahead.threads.empty()) startReaders(ahead, folder.listing);
-    FolderRead taken;
     if (walkedSlot(ahead, folder)) {
         ahead.done.wait(held,
                         [&] { return walkedSlot(ahead, folder)->read.state != SLOT_READING; });
         WalkedSlot* slot = walkedSlot(ahead, folder);
         ahead.walkedBytes -= slot->read.used;
-        taken = slot->read;
+        FolderRead taken = slot->read;
         ahead.walkAt = slot->key;
         ahead.unknownSince = 0;
         ahead.walked.erase(ahead.walked.begin() + (slot - ahead.walked.data()));
@@ -405,7 +400,7 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
         ahead.walkNext.erase(known);
     }
     held.unlock();
-    taken = readFolder(*self.below, folder, SEARCH_KINDS_ONLY);
+    FolderRead taken = readFolder(*self.below, folder, SEARCH_KINDS_ONLY);
     std::map<std::string, WalkAhead> below = subfoldersOf(*self.below, folder.path, key, taken);
     held.lock();
     offer(ahead, below);
@@ -425,8 +420,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
         char path[SHOWN_PATH_BUFFER];
         bool wanted = folderFullPath(ahead.planned[index], path, sizeof path) &&
                       strcmp(path, folder.path) == 0;
-        FolderRead taken;
-        taken.state = SLOT_LEFT;
+        FolderRead taken = {SLOT_LEFT};
         if (index == ahead.nextToRead) {
             // No reader has come to it yet: searching it here is quicker than waiting.
             ++ahead.nextToRead;

@@ -146,10 +146,7 @@ static void cliNoteIncomplete(const Platform&, DialogHandle owner, IncompleteKin
     Session& session = *static_cast<Session*>(owner);
     switch (kind) {
     case INCOMPLETE_PATH_TOO_LONG:
-        clearProgress(session);
-        fputs("elenco: ", stderr);
-        fprintf(stderr, _("%s left out: its path would exceed %d characters\n"),
-                quoted(named).c_str(), MAX_SEARCHABLE_PATH);
+        tell(session, _("%s left out: its path would exceed 255 characters"), quoted(named), 0);
         break;
     case INCOMPLETE_FOLDER_UNREADABLE:
         tell(session, _("cannot read folder %s"), quoted(named), reason);

@@ -179,22 +179,18 @@ static int openInChain(const ListingState& listing, OpenChain& chain, uint32_t i
     while (held < chain.count && held < depth - 1 && chain.nodes[held] == line[depth - 1 - held])
         ++held;
     closeChain(chain, held);
-    for (int level = held;; ++level) {
+    for (int level = held; level < depth; ++level) {
         uint32_t at = line[depth - 1 - level];
         int descriptor =
             openBelow(level ? chain.descriptors[level - 1] : -1, nodeAt(listing, at).name);
-        if (descriptor < 0 || level == depth - 1) {
-            // The folder searched is held too, for the folders below it.
-            int kept = descriptor < 0 ? -1 : fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
-            if (kept >= 0) {
-                chain.nodes[chain.count] = at;
-                chain.descriptors[chain.count++] = kept;
-            }
-            return descriptor;
-        }
+        if (descriptor < 0) return -1;
         chain.nodes[chain.count] = at;
         chain.descriptors[chain.count++] = descriptor;
     }
+    // The folder searched stays held too, for the folders below it: the search
+    // has a copy of its own, or without one takes the chain's.
+    int copy = fcntl(chain.descriptors[chain.count - 1], F_DUPFD_CLOEXEC, 0);
+    return copy >= 0 ? copy : chain.descriptors[--chain.count];
 }
 
 // Opens the folder of a search: by its node in a listing, else by its path.

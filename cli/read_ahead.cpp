@@ -338,17 +338,15 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
 DirSearch* answer(const Platform& self, FolderRead& read, const SearchFolder& folder,
                   SearchDetail detail, DirEntry* entry) {
     if (read.state == SLOT_LEFT) return searchBelow(self, folder, detail, entry);
-    // No entry: the search failed at its start, as it will for the one who asked.
-    if (read.used == 0) {
-        int reason = read.error;
+    // No entry: the search failed at its start, as it will for the one who
+    // asked. No memory for the search fails the run, as any other search's.
+    AheadSearch* search =
+        read.used ? static_cast<AheadSearch*>(malloc(sizeof(AheadSearch))) : nullptr;
+    if (!search) {
+        int reason = read.used ? ENOMEM : read.error;
         discard(self.below, read);
         errno = reason;
         return nullptr;
-    }
-    AheadSearch* search = static_cast<AheadSearch*>(malloc(sizeof(AheadSearch)));
-    if (!search) {
-        discard(self.below, read);
-        return searchBelow(self, folder, detail, entry);
     }
     *search = {read, 0};
     DirSearch* handle = reinterpret_cast<DirSearch*>(search);

@@ -49,9 +49,8 @@ int errnoOfWindowsError(unsigned long error) {
         {ERROR_HANDLE_DISK_FULL, ENOSPC}, {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
         {ERROR_OUTOFMEMORY, ENOMEM},      {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
     };
-    for (const auto& known : CODES) {
+    for (const auto& known : CODES)
         if (known.error == error) return known.code;
-    }
     return EIO;
 }
 

@@ -32,12 +32,6 @@ struct StoredEntry {
 };
 enum { LARGEST_STORED = sizeof(StoredEntry) + 2 * PATH_BUFFER };
 
-enum SlotState {
-    SLOT_READING,
-    SLOT_READY, // entries, then the rest, the end or the error; none and no rest: it failed
-    SLOT_LEFT,  // no memory to start with: the one who asks searches it
-};
-
 // A search through this layer: a read handed over, and how far its entries are taken.
 struct AheadSearch {
     FolderRead read;
@@ -76,10 +70,10 @@ void store(FolderRead& read, const DirEntry& entry) {
 // Searches `folder` on the calling thread, without the lock, as far as a
 // slot's share goes; past it the search is left open in the read.
 FolderRead readFolder(const Platform& below, const SearchFolder& folder, SearchDetail detail) {
-    FolderRead read = {SLOT_READY};
+    FolderRead read = {true};
     size_t capacity = 0;
     if (!makeRoom(read, capacity)) {
-        read.state = SLOT_LEFT;
+        read.error = ENOMEM;
         return read;
     }
     DirEntry entry;
@@ -209,7 +203,7 @@ void addReader(ReadAhead& ahead) {
 // A reader's turn during the walk: the first of the walk's next folders.
 void readForWalk(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& slow) {
     auto first = ahead.walkNext.begin();
-    WalkedSlot taken = {std::move(first->second), first->first, {SLOT_READING}};
+    WalkedSlot taken = {std::move(first->second), first->first, {}};
     ahead.walkNext.erase(first);
     char path[SHOWN_PATH_BUFFER];
     copyText(path, sizeof path, taken.path.c_str());
@@ -239,9 +233,9 @@ void readForReport(ReadAhead& ahead, std::unique_lock<std::mutex>& held, bool& s
     // The folder a window back has been taken by the report: the slot is free.
     ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
     slot.index = index;
-    slot.read.state = SLOT_READING;
+    slot.read.ready = false;
     held.unlock();
-    FolderRead read = {SLOT_READY, nullptr, 0, ENAMETOOLONG};
+    FolderRead read = {true, nullptr, 0, ENAMETOOLONG};
     char path[SHOWN_PATH_BUFFER];
     ReadTiming timing(slow);
     if (folderFullPath(ahead.planned[index], path, sizeof path))
@@ -335,9 +329,7 @@ DirSearch* searchBelow(const Platform& self, const SearchFolder& folder, SearchD
 }
 
 // Hands over a read to the one who asked, as the search of its folder would have.
-DirSearch* answer(const Platform& self, FolderRead& read, const SearchFolder& folder,
-                  SearchDetail detail, DirEntry* entry) {
-    if (read.state == SLOT_LEFT) return searchBelow(self, folder, detail, entry);
+DirSearch* answer(const Platform& self, FolderRead& read, DirEntry* entry) {
     // No entry: the search failed at its start, as it will for the one who
     // asked. No memory for the search fails the run, as any other search's.
     AheadSearch* search =
@@ -371,8 +363,7 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
     std::unique_lock<std::mutex> held(ahead.lock);
     if (ahead.threads.empty()) startReaders(ahead, folder.listing);
     if (walkedSlot(ahead, folder)) {
-        ahead.done.wait(held,
-                        [&] { return walkedSlot(ahead, folder)->read.state != SLOT_READING; });
+        ahead.done.wait(held, [&] { return walkedSlot(ahead, folder)->read.ready; });
         WalkedSlot* slot = walkedSlot(ahead, folder);
         ahead.walkedBytes -= slot->read.used;
         FolderRead taken = slot->read;
@@ -381,7 +372,7 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
         ahead.walked.erase(ahead.walked.begin() + (slot - ahead.walked.data()));
         ahead.submitted.notify_one();
         held.unlock();
-        return answer(self, taken, folder, SEARCH_KINDS_ONLY, entry);
+        return answer(self, taken, entry);
     }
     // Mostly the first of the walk's next folders.
     auto known = std::find_if(ahead.walkNext.begin(), ahead.walkNext.end(), [&](const auto& next) {
@@ -403,7 +394,7 @@ DirSearch* walkFindFirst(const Platform& self, const SearchFolder& folder, DirEn
     held.lock();
     offer(ahead, below);
     held.unlock();
-    return answer(self, taken, folder, SEARCH_KINDS_ONLY, entry);
+    return answer(self, taken, entry);
 }
 
 DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, SearchDetail detail,
@@ -418,8 +409,9 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
         char path[SHOWN_PATH_BUFFER];
         bool wanted = folderFullPath(ahead.planned[index], path, sizeof path) &&
                       strcmp(path, folder.path) == 0;
-        FolderRead taken = {SLOT_LEFT};
-        if (index == ahead.nextToRead) {
+        FolderRead taken;
+        bool searchHere = index == ahead.nextToRead;
+        if (searchHere) {
             // No reader has come to it yet: searching it here is quicker than waiting.
             ++ahead.nextToRead;
         } else {
@@ -429,8 +421,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
                                        ahead.plannedCount - index);
             held.lock();
             ReadAheadSlot& slot = ahead.slots[index % READ_AHEAD_WINDOW];
-            ahead.done.wait(held,
-                            [&] { return slot.index == index && slot.read.state != SLOT_READING; });
+            ahead.done.wait(held, [&] { return slot.index == index && slot.read.ready; });
             taken = slot.read;
             slot = ReadAheadSlot();
         }
@@ -442,7 +433,7 @@ DirSearch* aheadFindFirst(const Platform& self, const SearchFolder& folder, Sear
             continue;
         }
         held.unlock();
-        return answer(self, taken, folder, detail, entry);
+        return searchHere ? searchBelow(self, folder, detail, entry) : answer(self, taken, entry);
     }
     held.unlock();
     return searchBelow(self, folder, detail, entry);

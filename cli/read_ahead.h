@@ -22,7 +22,7 @@ enum { READ_AHEAD_BYTES = 4 * 1024 * 1024, READ_AHEAD_WINDOW = 16 };
 // What a reader's search of one folder gave: its first entries as stored
 // bytes, then the rest of its search or how the search ended.
 struct FolderRead {
-    int state = 0; // a free slot's is never looked at
+    bool ready = false; // false while a reader is at it
     char* bytes = nullptr;
     size_t used = 0;
     int error = 0;             // the reason of a search that failed, at its start or midway

@@ -84,8 +84,8 @@ struct Parser {
     size_t capacity;
 };
 
-int fail(Parser& p, const char* format, const char* detail) {
-    snprintf(p.error, p.capacity, format, detail);
+template <typename... Details> int fail(Parser& p, const char* format, Details... details) {
+    snprintf(p.error, p.capacity, format, details...);
     return 0;
 }
 
@@ -175,10 +175,7 @@ int failLong(Parser& p, const char* word) {
     char given[256];
     snprintf(given, sizeof given, "--%.*s", static_cast<int>(length), name);
     if (matches == 0) return fail(p, _("unrecognized option '%s'"), given);
-    if (matches > 1) {
-        snprintf(p.error, p.capacity, _("option '%s' is ambiguous; possibilities:%s"), given, list);
-        return 0;
-    }
+    if (matches > 1) return fail(p, _("option '%s' is ambiguous; possibilities:%s"), given, list);
     if (found->value) return fail(p, _("option '--%s' requires an argument"), found->name);
     return fail(p, _("option '--%s' doesn't allow an argument"), found->name);
 }

@@ -43,16 +43,14 @@ static char byteOf(uint32_t point) {
 int utf8ToCp1252(const char* text, char* target, size_t capacity) {
     if (capacity == 0) return 0;
     size_t used = 0;
-    while (*text) {
-        if (used + 1 == capacity) {
-            target[used] = '\0';
-            return 0;
-        }
+    while (*text && used + 1 < capacity) {
         uint32_t point = 0;
         size_t length = decodeUtf8(text, point);
         target[used++] = length ? byteOf(point) : *text;
         text += length ? length : 1;
     }
+    // Read before the terminator, which may overwrite `text` when converting in place.
+    int whole = *text == '\0';
     target[used] = '\0';
-    return 1;
+    return whole;
 }

@@ -4,7 +4,6 @@
 #include <limits.h>
 #include <locale.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 // The catalogues beside the program in a build tree (build/locale), or where
@@ -17,9 +16,8 @@ static void bindCatalogues() {
     ssize_t length = readlink("/proc/self/exe", folder, sizeof folder - sizeof INSTALLED);
     char* slash = length > 0 ? static_cast<char*>(memrchr(folder, '/', length)) : nullptr;
     if (!slash) return; // the system's own place, then
-    struct stat info;
     strcpy(slash, BUILT);
-    if (stat(folder, &info) != 0) strcpy(slash, INSTALLED);
+    if (access(folder, F_OK) != 0) strcpy(slash, INSTALLED);
     bindtextdomain("elenco", folder);
 }
 

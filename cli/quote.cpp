@@ -6,10 +6,8 @@
 
 #include "utf8.h"
 
-namespace {
-
 // The escape of a byte inside $'...'.
-std::string escaped(unsigned char byte) {
+static std::string escaped(unsigned char byte) {
     static const char NAMED[] = "\a\b\t\n\v\f\r";
     const char* named = byte ? strchr(NAMED, byte) : nullptr;
     if (named) return std::string("\\") + "abtnvfr"[named - NAMED];
@@ -17,8 +15,6 @@ std::string escaped(unsigned char byte) {
     snprintf(octal, sizeof octal, "\\%03o", byte);
     return octal;
 }
-
-} // namespace
 
 std::string quoteName(const char* name) {
     std::string out;

@@ -25,9 +25,8 @@ int joinPath(char* target, size_t capacity, const char* parent, const char* name
     size_t nameLength = strlen(name);
     bool separator = parentLength > 0 && parent[parentLength - 1] != PATH_SEPARATOR;
     size_t total = parentLength + (separator ? 1 : 0) + nameLength;
-    if (capacity == 0) return 0;
-    if (total + 1 > capacity) {
-        target[0] = '\0';
+    if (total >= capacity) {
+        if (capacity > 0) target[0] = '\0';
         return 0;
     }
     memmove(target, parent, parentLength);

@@ -36,11 +36,9 @@ int joinPath(char* target, size_t capacity, const char* parent, const char* name
 }
 
 int compareIgnoringCase(const char* a, const char* b) {
-    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
-    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
-    for (;; ++x, ++y) {
-        unsigned char cx = foldAscii(*x);
-        unsigned char cy = foldAscii(*y);
+    for (;; ++a, ++b) {
+        unsigned char cx = foldAscii(static_cast<unsigned char>(*a));
+        unsigned char cy = foldAscii(static_cast<unsigned char>(*b));
         if (cx != cy) return cx < cy ? -1 : 1;
         if (cx == '\0') return 0;
     }

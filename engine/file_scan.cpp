@@ -34,13 +34,12 @@ int32_t scanFiles(DialogHandle dialog, ListingJob& job, int& reason) {
         if (reserveFileRecord(job, job.fileCount) != RESULT_OK ||
             !(fileName = storeText(job.fileTexts, entry.name, strlen(entry.name))))
             return RESULT_OUT_OF_MEMORY;
-        FileEntry& file = job.files[job.fileCount];
-        file = {nullptr, nullptr, entry.sizeHigh, entry.sizeLow, entry.attributes, entry.lastWrite};
         // The name before the last '.', the type after it; without one, no type.
         char* dot = strrchr(fileName, '.');
         if (dot) *dot = '\0';
-        file.name = fileName;
-        file.type = dot ? dot + 1 : fileName + strlen(fileName);
+        const char* type = dot ? dot + 1 : fileName + strlen(fileName);
+        FileEntry& file = job.files[job.fileCount];
+        file = {fileName, type, entry.sizeHigh, entry.sizeLow, entry.attributes, entry.lastWrite};
         nameKey(file.name, file.nameKey);
         if (entry.detailsError) {
             // Listed without its details: the user hears of it by its full path.

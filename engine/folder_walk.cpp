@@ -87,7 +87,6 @@ static int compareFolderPaths(const void* a, const void* b) {
 }
 
 void sortFolders(ListingJob& job) {
-    if (job.folderCount < 2) return;
     qsort(job.folders, static_cast<size_t>(job.folderCount), sizeof(FolderEntry),
           compareFolderPaths);
 }

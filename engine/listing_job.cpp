@@ -25,8 +25,7 @@ char* storeText(TextArena& arena, const char* text, size_t length) {
             if (capacity < needed) capacity = needed;
             next = static_cast<TextBlock*>(malloc(sizeof(TextBlock) + capacity));
             if (!next) return nullptr;
-            next->next = nullptr;
-            next->capacity = capacity;
+            *next = {nullptr, capacity};
             (arena.current ? arena.current->next : arena.first) = next;
         }
         arena.current = next;

@@ -19,10 +19,7 @@ void runtimeNoteIncomplete(const Platform&, DialogHandle, IncompleteKind, const 
 void runtimeExpectSearches(const Platform&, ListingState*, const FolderEntry*, int32_t) {}
 
 void dotEntry(DirEntry* entry) {
-    *entry = DirEntry();
-    copyText(entry->name, sizeof entry->name, ".");
-    copyText(entry->realName, sizeof entry->realName, ".");
-    entry->attributes = FOLDER_ATTRIBUTE;
+    *entry = {{FOLDER_ATTRIBUTE, 0, 0, {0, 0}, 0}, ".", ".", 0};
 }
 
 // Binary mode: the writer puts CR LF itself, so every platform writes the same bytes.

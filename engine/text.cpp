@@ -25,9 +25,8 @@ int joinPath(char* target, size_t capacity, const char* parent, const char* name
     size_t nameLength = strlen(name);
     bool separator = parentLength > 0 && parent[parentLength - 1] != PATH_SEPARATOR;
     size_t total = parentLength + (separator ? 1 : 0) + nameLength;
-    if (capacity == 0) return 0;
-    if (total + 1 > capacity) {
-        target[0] = '\0';
+    if (total >= capacity) {
+        if (capacity > 0) target[0] = '\0';
         return 0;
     }
     memmove(target, parent, parentLength);
@@ -37,11 +36,9 @@ int joinPath(char* target, size_t capacity, const char* parent, const char* name
 }
 
 int compareIgnoringCase(const char* a, const char* b) {
-    const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
-    const unsigned char* y = reinterpret_cast<const unsigned char*>(b);
-    for (;; ++x, ++y) {
-        unsigned char cx = foldAscii(*x);
-        unsigned char cy = foldAscii(*y);
+    for (;; ++a, ++b) {
+        unsigned char cx = foldAscii(static_cast<unsigned char>(*a));
+        unsigned char cy = foldAscii(static_cast<unsigned char>(*b));
         if (cx != cy) return cx < cy ? -1 : 1;
         if (cx == '\0') return 0;
     }

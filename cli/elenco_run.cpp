@@ -181,10 +181,10 @@ int runElenco(int argc, char** argv, const Platform& system) {
     }
 
     // The layers over the system, from the bottom up: names as the report holds
-    // them; reading ahead of the report (its readers search through the names);
-    // the report's place, which hides its temporary file from the searches; this
-    // front end's own, which counts for the progress line and turns messages
-    // into lines on standard error.
+    // them; reading ahead of the walk and the report (its readers search
+    // through the names); the report's place, which hides its temporary file
+    // from the searches; this front end's own, which counts for the progress
+    // line and turns messages into lines on standard error.
     ReportEncoding encoding = options.encoding ? options.encoding : encodingOfLocale();
     Platform names = reportNamesLayer(system, encoding == ENCODING_UTF8);
     // Readers start at one per core, and more join while folders come late, up

@@ -20,7 +20,7 @@ struct FaultState;
 // The C allocations of a program linked as faulty_elenco is. Makes the Nth
 // from now on fail; 0 for none.
 void failAllocation(long nth);
-// Makes the first one made at `site`, as allocationSites names it, fail.
+// Makes the first one made at `site`, as the `allocsites` fault tells it, fail.
 void failAllocationAt(intptr_t site);
 // Counts the sites where they are made from now on, told on stderr at exit.
 void countAllocationSites();

@@ -52,8 +52,9 @@ const CliOption OPTIONS[] = {
      N_("names and paths in windows-1252, the only\n"
         "encoding of this build")},
     {"jobs", 'j', "N",
-     N_("read up to N folders at once, ahead of the report,\n"
-        "in at most 4 MB (default: one per core; 1 to 64)")},
+     N_("read up to N folders at once, ahead of the walk\n"
+        "and the report, in at most 4 MB (default: one per\n"
+        "core; 1 to 64)")},
 #else
     {"encoding", OPT_ENCODING, N_("NAME"),
      N_("names and paths in NAME: utf-8 (as they are,\n"
